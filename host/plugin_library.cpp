@@ -1,0 +1,89 @@
+#include "host/plugin_library.h"
+
+#include "sdk/utf.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#include <climits>
+#include <unistd.h>
+#endif
+
+namespace Host {
+
+#ifdef _WIN32
+
+CPluginLibrary::~CPluginLibrary() {
+    if (m_handle) ::FreeLibrary(static_cast<HMODULE>(m_handle));
+}
+
+bool CPluginLibrary::Load(const std::string& path, std::string* error) {
+    const Plugin::WString wide = Plugin::FromUtf8(path);
+    HMODULE module = ::LoadLibraryW(wide.c_str());
+    if (!module) {
+        *error = "cannot load plug-in library " + path + " (error " + std::to_string(::GetLastError()) + ")";
+        return false;
+    }
+    auto create = reinterpret_cast<CreatePluginFunction>(reinterpret_cast<void*>(::GetProcAddress(module, "CreatePlugin")));
+    if (!create) {
+        ::FreeLibrary(module);
+        *error = "plug-in library " + path + " has no CreatePlugin";
+        return false;
+    }
+    m_handle = module;
+    m_create = create;
+    return true;
+}
+
+std::string CPluginLibrary::DefaultPath() {
+    wchar_t buffer[32768];
+    const DWORD length = ::GetModuleFileNameW(nullptr, buffer, 32768);
+    Plugin::WString path(buffer, length);
+    path.erase(path.find_last_of(L"\\/") + 1);
+    return Plugin::ToUtf8(path) + "jxlimport.dll";
+}
+
+#else
+
+CPluginLibrary::~CPluginLibrary() {
+    if (m_handle) ::dlclose(m_handle);
+}
+
+bool CPluginLibrary::Load(const std::string& path, std::string* error) {
+    // A bare name would send dlopen searching the system's library path.
+    const std::string name = path.find('/') == std::string::npos ? "./" + path : path;
+    void* handle = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* reason = ::dlerror();
+        *error = "cannot load plug-in library " + path + (reason ? std::string(" (") + reason + ")" : std::string());
+        return false;
+    }
+    auto create = reinterpret_cast<CreatePluginFunction>(::dlsym(handle, "CreatePlugin"));
+    if (!create) {
+        ::dlclose(handle);
+        *error = "plug-in library " + path + " has no CreatePlugin";
+        return false;
+    }
+    m_handle = handle;
+    m_create = create;
+    return true;
+}
+
+std::string CPluginLibrary::DefaultPath() {
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    std::string path = length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
+    path.erase(path.find_last_of('/') + 1);
+    return path + "libjxlimport.so";
+}
+
+#endif
+
+}  // namespace Host

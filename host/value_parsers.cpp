@@ -1,0 +1,101 @@
+#include "host/value_parsers.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "sdk/utf.h"
+
+namespace Host {
+namespace {
+
+bool IsBlank(Plugin::WChar c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+class CValueParser final : public CRecordedObject<Plugin::IValueParser> {
+public:
+    CValueParser(CallRecorder* recorder, const char* label) : CRecordedObject(recorder, label) {}
+
+    bool Parse(const Plugin::WChar* text, double* value) override {
+        const Plugin::WStringView view = text ? Plugin::WStringView(text) : Plugin::WStringView();
+        const std::optional<double> result = ParseDecimal(view);
+        m_recorder->calls.push_back(Call::Parse(m_label, Plugin::ToUtf8(view), result));
+        if (result) *value = *result;
+        return result.has_value();
+    }
+
+};
+
+}  // namespace
+
+std::optional<double> ParseDecimal(Plugin::WStringView text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+
+    std::string ascii;
+    for (const Plugin::WChar c : text) {
+        if (c >= 0x80) return std::nullopt;
+        ascii += static_cast<char>(c);
+    }
+    std::size_t i = 0;
+    const bool negative = i < ascii.size() && ascii[i] == '-';
+    if (i < ascii.size() && (ascii[i] == '+' || ascii[i] == '-')) ++i;
+    const std::size_t body = i;
+
+    // The magnitude's decimal exponent, to tell an overflow from an underflow.
+    long magnitude = 0;
+    bool seenNonZero = false;
+    std::size_t digits = 0;
+    for (; i < ascii.size() && IsDigit(ascii[i]); ++i, ++digits) {
+        if (seenNonZero) ++magnitude;
+        seenNonZero = seenNonZero || ascii[i] != '0';
+    }
+    if (i < ascii.size() && ascii[i] == '.') {
+        for (++i; i < ascii.size() && IsDigit(ascii[i]); ++i, ++digits) {
+            if (!seenNonZero) --magnitude;
+            seenNonZero = seenNonZero || ascii[i] != '0';
+        }
+    }
+    if (digits == 0) return std::nullopt;
+    if (i < ascii.size() && (ascii[i] == 'e' || ascii[i] == 'E')) {
+        ++i;
+        const bool negativeExponent = i < ascii.size() && ascii[i] == '-';
+        if (i < ascii.size() && (ascii[i] == '+' || ascii[i] == '-')) ++i;
+        long exponent = 0;
+        std::size_t exponentDigits = 0;
+        for (; i < ascii.size() && IsDigit(ascii[i]); ++i, ++exponentDigits)
+            exponent = std::min(exponent * 10 + (ascii[i] - '0'), 100000L);
+        if (exponentDigits == 0) return std::nullopt;
+        magnitude += negativeExponent ? -exponent : exponent;
+    }
+    if (i != ascii.size()) return std::nullopt;
+
+    double value = 0.0;
+    const auto result = std::from_chars(ascii.data() + body, ascii.data() + ascii.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        if (magnitude > 0) return std::nullopt;  // overflows to infinity
+        value = 0.0;                             // too small even for a subnormal
+    } else if (result.ec != std::errc() || result.ptr != ascii.data() + ascii.size()) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
+Plugin::IValueParser* CValueParserFactory::Make(const char* op, const char* label, std::int32_t kind) {
+    m_recorder->calls.push_back({op, kind});
+    return new CValueParser(m_recorder, label);
+}
+
+Plugin::IValueParser* CValueParserFactory::CreateAngleParser(std::int32_t kind) {
+    return Make("CreateAngleParser", "angle", kind);
+}
+Plugin::IValueParser* CValueParserFactory::CreateLinearParser(std::int32_t kind) {
+    return Make("CreateLinearParser", "linear", kind);
+}
+Plugin::IValueParser* CValueParserFactory::CreatePressureParser(std::int32_t kind) {
+    return Make("CreatePressureParser", "pressure", kind);
+}
+Plugin::IValueParser* CValueParserFactory::CreateTemperatureParser(std::int32_t kind) {
+    return Make("CreateTemperatureParser", "temperature", kind);
+}
+
+}  // namespace Host

@@ -1,0 +1,59 @@
+// The reference host's value parsers: decimal numbers in the C locale, nothing else.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "host/calls.h"
+#include "sdk/interfaces.h"
+
+namespace Host {
+
+// The reference host's rule: after leading and trailing spaces, tabs, CRs and LFs, an
+// optional sign, digits with an optional '.' and fraction (at least one digit), an
+// optional exponent. The nearest double; nothing for anything else or an overflow.
+std::optional<double> ParseDecimal(Plugin::WStringView text);
+
+// A host object whose references the plug-in takes and drops, every call recorded.
+// It starts with one reference, for the caller.
+template <typename I>
+class CRecordedObject : public I {
+public:
+    void AddRef() override {
+        m_recorder->calls.push_back({"AddRef", std::string(m_label)});
+        ++m_count;
+    }
+    bool Release() override {
+        m_recorder->calls.push_back({"Release", std::string(m_label)});
+        if (--m_count != 0) return false;
+        delete this;
+        return true;
+    }
+
+protected:
+    CRecordedObject(CallRecorder* recorder, const char* label) : m_recorder(recorder), m_label(label) {
+        ++m_recorder->liveObjects;
+    }
+    virtual ~CRecordedObject() { --m_recorder->liveObjects; }
+
+    CallRecorder* m_recorder;
+    const char* m_label;
+
+private:
+    int m_count = 1;
+};
+
+// Hands out one new parser per Create… call.
+class CValueParserFactory final : public CRecordedObject<Plugin::IValueParserFactory> {
+public:
+    explicit CValueParserFactory(CallRecorder* recorder) : CRecordedObject(recorder, "factory") {}
+    Plugin::IValueParser* CreateAngleParser(std::int32_t kind) override;
+    Plugin::IValueParser* CreateLinearParser(std::int32_t kind) override;
+    Plugin::IValueParser* CreatePressureParser(std::int32_t kind) override;
+    Plugin::IValueParser* CreateTemperatureParser(std::int32_t kind) override;
+
+private:
+    Plugin::IValueParser* Make(const char* op, const char* label, std::int32_t kind);
+};
+
+}  // namespace Host

@@ -1,0 +1,36 @@
+// A file opened for reading its bytes as stored, others keeping read and write access.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+
+#include "sdk/wide.h"
+
+namespace Platform {
+
+class CInputFile {
+public:
+    CInputFile() = default;
+    ~CInputFile();
+    CInputFile(const CInputFile&) = delete;
+    CInputFile& operator=(const CInputFile&) = delete;
+
+    // False when the path names nothing that can be read as a file: missing, no access,
+    // a directory, a device or a pipe.
+    bool Open(const Plugin::WString& path);
+
+    // The size in bytes, or nothing when it cannot be determined.
+    std::optional<std::size_t> Size() const;
+
+    // Reads up to `count` bytes from the current position; returns how many arrived.
+    std::size_t Read(char* buffer, std::size_t count);
+
+private:
+#ifdef _WIN32
+    void* m_handle = nullptr;
+#else
+    int m_fd = -1;
+#endif
+};
+
+}  // namespace Platform

@@ -1,0 +1,51 @@
+#include "platform/input_file.h"
+
+#include "sdk/utf.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Platform {
+
+CInputFile::~CInputFile() {
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+bool CInputFile::Open(const Plugin::WString& path) {
+    // File names here are bytes: the host's UTF-16 path becomes UTF-8, an unpaired
+    // surrogate (which no name here can hold) U+FFFD.
+    const std::string name = Plugin::ToUtf8(path);
+    if (name.empty() || name.find('\0') != std::string::npos) return false;
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below anyway.
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    return true;
+}
+
+std::optional<std::size_t> CInputFile::Size() const {
+    struct stat info;
+    if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || info.st_size < 0) return std::nullopt;
+    return static_cast<std::size_t>(info.st_size);
+}
+
+std::size_t CInputFile::Read(char* buffer, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::read(m_fd, buffer + done, count - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+}  // namespace Platform

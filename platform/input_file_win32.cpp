@@ -1,0 +1,41 @@
+#include "platform/input_file.h"
+
+#include "platform/win32.h"
+
+namespace Platform {
+
+CInputFile::~CInputFile() {
+    if (m_handle) ::CloseHandle(m_handle);
+}
+
+bool CInputFile::Open(const Plugin::WString& path) {
+    // Directories need FILE_FLAG_BACKUP_SEMANTICS to open, so they are refused here.
+    const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        ::CloseHandle(handle);
+        return false;
+    }
+    m_handle = handle;
+    return true;
+}
+
+std::optional<std::size_t> CInputFile::Size() const {
+    LARGE_INTEGER size;
+    if (!m_handle || !::GetFileSizeEx(m_handle, &size) || size.QuadPart < 0) return std::nullopt;
+    return static_cast<std::size_t>(size.QuadPart);
+}
+
+std::size_t CInputFile::Read(char* buffer, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
+        DWORD n = 0;
+        if (!::ReadFile(m_handle, buffer + done, chunk, &n, nullptr) || n == 0) break;
+        done += n;
+    }
+    return done;
+}
+
+}  // namespace Platform

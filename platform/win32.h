@@ -1,0 +1,79 @@
+// The Windows calls the plug-in makes. On Windows they are the system's own; elsewhere
+// small stand-ins with the same names, results and error codes, so that the code that
+// uses them is one piece of code on both systems.
+#pragma once
+
+#include "sdk/wide.h"
+
+#ifdef _WIN32
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <oleauto.h>
+
+#else
+
+#include <cstdint>
+
+using DWORD = std::uint32_t;
+using UINT = unsigned int;
+using WORD = std::uint16_t;
+using HRESULT = std::int32_t;
+using LPCWSTR = const Plugin::WChar*;
+
+struct HINSTANCE__;
+using HMODULE = HINSTANCE__*;
+struct HRSRC__;
+using HRSRC = HRSRC__*;
+using HGLOBAL = void*;
+
+#define MAKEINTRESOURCEW(i) (reinterpret_cast<LPCWSTR>(static_cast<std::uintptr_t>(static_cast<WORD>(i))))
+#define RT_STRING MAKEINTRESOURCEW(6)
+
+constexpr UINT CP_ACP = 0;
+constexpr UINT CP_THREAD_ACP = 3;
+constexpr UINT CP_UTF8 = 65001;
+
+constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr DWORD ERROR_INVALID_FLAGS = 1004;
+
+constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000EU);
+
+inline HRESULT HRESULT_FROM_WIN32(DWORD error) {
+    return error == 0 ? 0 : static_cast<HRESULT>((error & 0x0000FFFFU) | 0x80070000U);
+}
+
+DWORD GetLastError();
+void SetLastError(DWORD error);
+
+// UTF-8 as Windows decodes it (each maximal invalid subpart becomes U+FFFD), and
+// windows-1251 for the ANSI code pages.
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char* bytes, int byteCount,
+                        Plugin::WChar* wide, int wideCount);
+
+HRSRC FindResourceExW(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language);
+HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
+HGLOBAL LoadResource(HMODULE module, HRSRC resource);
+void* LockResource(HGLOBAL data);
+DWORD SizeofResource(HMODULE module, HRSRC resource);
+
+// BSTR: a 32-bit byte length in front of the text, a zero terminator behind it.
+Plugin::BSTR SysAllocString(const Plugin::WChar* text);
+Plugin::BSTR SysAllocStringLen(const Plugin::WChar* text, UINT length);
+void SysFreeString(Plugin::BSTR text);
+UINT SysStringLen(Plugin::BSTR text);
+
+#endif
+
+namespace Platform {
+
+// The module whose resources hold the plug-in's string table.
+HMODULE OwnModule();
+
+}  // namespace Platform

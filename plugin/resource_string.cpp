@@ -1,0 +1,93 @@
+#include "plugin/resource_string.h"
+
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <vector>
+
+#include "platform/win32.h"
+#include "sdk/error.h"
+
+namespace Plugin {
+namespace {
+
+// Modules searched for resources, in order. The plug-in adds none of its own, so the
+// list holds the library's module alone; it is recorded when the library loads.
+class CResourceModules {
+public:
+    CResourceModules() : m_modules{Platform::OwnModule()} {}
+
+    HMODULE Get(std::size_t index) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return index < m_modules.size() ? m_modules[index] : nullptr;
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<HMODULE> m_modules;
+};
+
+CResourceModules g_resourceModules;
+
+bool LocateString(HMODULE module, HRSRC resource, unsigned index, const WChar** text, std::size_t* length) {
+    const HGLOBAL loaded = ::LoadResource(module, resource);
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    if (!data) return false;
+    return FindStringInBlock(data, ::SizeofResource(module, resource), index, text, length);
+}
+
+}  // namespace
+
+bool FindStringInBlock(const void* block, std::size_t size, unsigned index, const WChar** text,
+                       std::size_t* length) {
+    // Entries are a 16-bit count and that many code units. The block comes from the
+    // module's resources, but a damaged one must not make us read past its end.
+    const auto* bytes = static_cast<const unsigned char*>(block);
+    const std::size_t units = size / sizeof(WChar);
+    std::size_t position = 0;
+    auto countAt = [bytes](std::size_t unit) {
+        std::uint16_t count;
+        std::memcpy(&count, bytes + unit * sizeof(WChar), sizeof count);
+        return count;
+    };
+    for (unsigned skipped = 0; skipped < index; ++skipped) {
+        if (position >= units) return false;
+        position += 1 + std::size_t{countAt(position)};
+    }
+    if (position >= units) return false;
+    const std::size_t count = countAt(position);
+    if (count == 0 || count > units - position - 1) return false;
+    *text = reinterpret_cast<const WChar*>(bytes + (position + 1) * sizeof(WChar));
+    *length = count;
+    return true;
+}
+
+bool LoadResourceString(WString& target, unsigned id) {
+    const auto block = static_cast<WORD>(id / 16 + 1);
+    const unsigned index = id % 16;
+    const WChar* text = nullptr;
+    std::size_t length = 0;
+
+    HMODULE module = nullptr;
+    for (std::size_t i = 0;; ++i) {
+        HMODULE candidate = g_resourceModules.Get(i);
+        if (!candidate) return false;
+        const HRSRC found = ::FindResourceExW(candidate, RT_STRING, MAKEINTRESOURCEW(block), 0);
+        if (found && LocateString(candidate, found, index, &text, &length)) {
+            module = candidate;
+            break;
+        }
+    }
+
+    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(block), RT_STRING);
+    if (!found || !LocateString(module, found, index, &text, &length)) return false;
+
+    try {
+        target.assign(text, length);
+    } catch (const std::bad_alloc&) {
+        throw CHResultError(E_OUTOFMEMORY);
+    }
+    return true;
+}
+
+}  // namespace Plugin

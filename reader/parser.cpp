@@ -1,0 +1,41 @@
+#include "reader/parser.h"
+
+namespace Reader {
+
+CParser::CParser(Plugin::IImportReceiver* receiver, const Plugin::ImportFlags* flags)
+    : m_receiver(receiver), m_flags(flags) {
+    Plugin::CRefPtr<Plugin::IValueParserFactory> factory;
+    factory.Attach(m_receiver->GetValueParserFactory());
+    m_linearParser.Attach(factory->CreateLinearParser(0));
+    m_angleParser.Attach(factory->CreateAngleParser(3));
+    m_pressureParser.Attach(factory->CreatePressureParser(1));
+    m_temperatureParser.Attach(factory->CreateTemperatureParser(0));
+}
+
+// Members go in reverse order: the tables, then the parsers from pressure to linear.
+CParser::~CParser() = default;
+
+void CParser::RegisterHandlers() {
+    RegisterHandler("PointRecord", [this](XmlNode* node) { ParsePointRecord(node); });
+    RegisterHandler("StationRecord", [this](XmlNode* node) { ParseStationRecord(node); });
+    RegisterHandler("AtmosphereRecord", [this](XmlNode* node) { ParseAtmosphereRecord(node); });
+    RegisterHandler("BackBearingRecord", [this](XmlNode* node) { ParseBackBearingRecord(node); });
+    RegisterHandler("TargetRecord", [this](XmlNode* node) { ParseTargetRecord(node); });
+}
+
+void CParser::RegisterHandler(std::string name, Handler handler) {
+    m_handlers.emplace(std::move(name), std::move(handler));
+}
+
+void CParser::Dispatch(XmlNode* node) {
+    const auto found = m_handlers.find(NameOf(node));
+    if (found != m_handlers.end()) found->second(node);
+}
+
+std::optional<double> CParser::ParseValue(Plugin::IValueParser* parser, const CDecodedText& text) {
+    double value = 0.0;
+    if (!parser->Parse(text.c_str(), &value)) return std::nullopt;
+    return value;
+}
+
+}  // namespace Reader

@@ -1,0 +1,101 @@
+// The reader of one file: it walks the parsed document and hands its records to the
+// host's receiver.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "plugin/import_flags.h"
+#include "reader/decode.h"
+#include "reader/xml.h"
+#include "sdk/interfaces.h"
+#include "sdk/ref_ptr.h"
+
+namespace Reader {
+
+struct AtmosphereEntry {
+    std::optional<double> pressure;
+    std::optional<double> temperature;
+};
+
+struct TargetEntry {
+    std::optional<double> prismConstant;
+    std::optional<double> targetHeight;
+};
+
+// A feature attribute of a point, appended to its code text.
+struct FeatureAttribute {
+    Plugin::WString value;
+    Plugin::WString name;
+};
+using AttributeList = std::vector<FeatureAttribute>;
+
+class CParser {
+public:
+    using Handler = std::function<void(XmlNode*)>;
+    using ReceiverSetter = void (Plugin::IImportReceiver::*)(double);
+
+    // Obtains the four value parsers from the receiver's factory.
+    CParser(Plugin::IImportReceiver* receiver, const Plugin::ImportFlags* flags);
+    ~CParser();
+    CParser(const CParser&) = delete;
+    CParser& operator=(const CParser&) = delete;
+
+    // Parses the zero-terminated `buffer` in place and walks it. Badly formed files are
+    // reported to the receiver, not thrown.
+    void ParseDocument(char* buffer);
+
+    // Registers the record handlers; an element name that has one keeps it.
+    void RegisterHandlers();
+    void RegisterHandler(std::string name, Handler handler);
+    // Calls the handler registered under the node's name, if any.
+    void Dispatch(XmlNode* node);
+
+    // File text as wide text, in the encoding the declaration named.
+    CDecodedText DecodeText(const char* text) const { return CDecodedText(text, m_codePage); }
+
+private:
+    void ParseFieldBook(XmlNode* root);
+    void ParseReductions(XmlNode* root);
+    void ReportFormatError();
+
+    // Record handlers.
+    void ParsePointRecord(XmlNode* record);
+    void ParseStationRecord(XmlNode* record);
+    void ParseAtmosphereRecord(XmlNode* record);
+    void ParseBackBearingRecord(XmlNode* record);
+    void ParseTargetRecord(XmlNode* record);
+    void ParseReductionsPoint(XmlNode* point);
+
+    // Readers the handlers share.
+    bool ParseCircle(XmlNode* record, const CDecodedText& name);
+    void ParseGrid(XmlNode* grid);
+    void ParseFeatures(XmlNode* features, AttributeList& attributes);
+    void ForwardLinearValue(const char* text, ReceiverSetter setter);
+    void SetCode(const CDecodedText& code, const AttributeList& attributes);
+    void MarkKeyedInIfSo(XmlNode* record);
+
+    // A text through a value parser, even an empty one; nothing when the parser rejects it.
+    static std::optional<double> ParseValue(Plugin::IValueParser* parser, const CDecodedText& text);
+    std::optional<double> ParseValue(Plugin::IValueParser* parser, XmlNode* element) const {
+        return ParseValue(parser, DecodeText(element->value()));
+    }
+
+    Plugin::IImportReceiver* m_receiver;
+    Plugin::CRefPtr<Plugin::IValueParser> m_linearParser;
+    Plugin::CRefPtr<Plugin::IValueParser> m_angleParser;
+    Plugin::CRefPtr<Plugin::IValueParser> m_temperatureParser;
+    Plugin::CRefPtr<Plugin::IValueParser> m_pressureParser;
+    std::map<std::string, Handler, std::less<>> m_handlers;
+    std::map<Plugin::WString, AtmosphereEntry, std::less<>> m_atmospheres;
+    std::map<Plugin::WString, TargetEntry, std::less<>> m_targets;
+    const Plugin::ImportFlags* m_flags;
+    Plugin::WString m_encoding;
+    UINT m_codePage = CP_UTF8;  // follows m_encoding
+};
+
+}  // namespace Reader

@@ -1,0 +1,21 @@
+// A look over the text before RapidXML parses it, for what RapidXML itself handles
+// unsafely.
+#pragma once
+
+namespace Reader {
+
+// Elements may nest this deep; the root element is level 1. RapidXML parses elements
+// recursively, and a few thousand levels overflow the host thread's stack.
+constexpr int kMaxNesting = 256;
+
+// False when the zero-terminated `text` nests elements deeper than kMaxNesting, or holds
+// a numeric character reference above U+10FFFF that RapidXML's arithmetic would wrap
+// round to a valid character. Such a text is reported like malformed XML.
+//
+// One pass over the text exactly as RapidXML reads it with the reader's flags, so that
+// comments, CDATA, processing instructions, the DOCTYPE and attribute values are never
+// taken for elements. Where RapidXML would stop with an error the look stops too and
+// leaves the error to RapidXML.
+bool ScreenDocument(const char* text);
+
+}  // namespace Reader

@@ -1,0 +1,23 @@
+// AtmosphereRecord: pressure and temperature kept by ID for the stations that follow.
+#include "reader/parser.h"
+
+namespace Reader {
+
+void CParser::ParseAtmosphereRecord(XmlNode* record) {
+    XmlAttribute* idAttribute = FirstAttribute(record, "ID");
+    if (!idAttribute) return;
+    const CDecodedText id = DecodeText(idAttribute->value());
+    if (id.empty()) return;
+    XmlNode* pressure = FirstChild(record, "Pressure");
+    XmlNode* temperature = FirstChild(record, "Temperature");
+    if (!pressure && !temperature) return;
+
+    // Both texts are parsed even when the ID is taken: the first record of an ID wins.
+    AtmosphereEntry entry;
+    if (pressure) entry.pressure = ParseValue(m_pressureParser.Get(), pressure);
+    if (temperature) entry.temperature = ParseValue(m_temperatureParser.Get(), temperature);
+    if (m_atmospheres.find(id.view()) == m_atmospheres.end())
+        m_atmospheres.emplace(Plugin::WString(id.view()), entry);
+}
+
+}  // namespace Reader

@@ -1,0 +1,30 @@
+// BackBearingRecord: one observation to the backsight, face 1 reading preferred.
+#include "reader/parser.h"
+
+namespace Reader {
+
+void CParser::ParseBackBearingRecord(XmlNode* record) {
+    XmlNode* backSight = FirstChild(record, "BackSight");
+    if (!backSight) return;
+    const CDecodedText name = DecodeText(backSight->value());
+    if (name.empty()) return;
+
+    // The face 2 reading is passed as parsed, not turned by 180 degrees: the face flag
+    // tells the host which face it is.
+    const struct {
+        const char* element;
+        bool face2;
+    } readings[] = {{"Face1HorizontalCircle", false}, {"Face2HorizontalCircle", true}};
+    for (const auto& reading : readings) {
+        XmlNode* circle = FirstChild(record, reading.element);
+        if (!circle) continue;
+        if (const auto value = ParseValue(m_angleParser.Get(), circle)) {
+            m_receiver->AddObservation(name.c_str());
+            m_receiver->SetHorizontalCircle(*value);
+            m_receiver->SetFace(reading.face2);
+            return;
+        }
+    }
+}
+
+}  // namespace Reader

@@ -1,0 +1,56 @@
+// PointRecord: an observation when it has a Circle, a point known by coordinates otherwise.
+#include "reader/parser.h"
+
+namespace Reader {
+
+void CParser::ParsePointRecord(XmlNode* record) {
+    if (XmlNode* deleted = FirstChild(record, "Deleted"))
+        if (DecodeText(deleted->value()) == WIDE("true")) return;
+    XmlNode* nameElement = FirstChild(record, "Name");
+    if (!nameElement) return;
+    const CDecodedText name = DecodeText(nameElement->value());
+    if (name.empty()) return;
+
+    const bool observation = ParseCircle(record, name);
+
+    AttributeList attributes;
+    if (XmlNode* features = FirstChild(record, "Features")) ParseFeatures(features, attributes);
+
+    if (!observation) {
+        m_receiver->AddPoint(name.c_str());
+        MarkKeyedInIfSo(record);
+    }
+    // A Grid, even an empty one, hides the ComputedGrid.
+    if (XmlNode* grid = FirstChild(record, "Grid")) ParseGrid(grid);
+    else if (XmlNode* computedGrid = FirstChild(record, "ComputedGrid")) ParseGrid(computedGrid);
+
+    if (XmlNode* code = FirstChild(record, "Code")) SetCode(DecodeText(code->value()), attributes);
+}
+
+void CParser::MarkKeyedInIfSo(XmlNode* record) {
+    XmlNode* surveyMethod = FirstChild(record, "SurveyMethod");
+    if (!surveyMethod || !(DecodeText(surveyMethod->value()) == WIDE("KeyedIn"))) return;
+    m_receiver->MarkKeyedIn();
+    m_receiver->SetKeyedInFlag(false);
+}
+
+// "TREE" with the attributes Height 12 and Kind Oak reaches the host as
+// "TREE /Height=12/Kind=Oak". Without a code the attributes are dropped.
+void CParser::SetCode(const CDecodedText& code, const AttributeList& attributes) {
+    if (code.empty()) return;
+    if (attributes.empty()) {
+        m_receiver->SetCode(code.c_str());
+        return;
+    }
+    Plugin::WString text(code.view());
+    text += Plugin::WChar(' ');
+    for (const FeatureAttribute& attribute : attributes) {
+        text += Plugin::WChar('/');
+        text += attribute.name;
+        text += Plugin::WChar('=');
+        text += attribute.value;
+    }
+    m_receiver->SetCode(text.c_str());
+}
+
+}  // namespace Reader

@@ -1,0 +1,22 @@
+// TargetRecord: prism constant and target height kept by ID for the observations that follow.
+#include "reader/parser.h"
+
+namespace Reader {
+
+void CParser::ParseTargetRecord(XmlNode* record) {
+    XmlAttribute* idAttribute = FirstAttribute(record, "ID");
+    if (!idAttribute) return;
+    const CDecodedText id = DecodeText(idAttribute->value());
+    if (id.empty()) return;
+    XmlNode* prismConstant = FirstChild(record, "PrismConstant");
+    XmlNode* targetHeight = FirstChild(record, "TargetHeight");
+    if (!prismConstant && !targetHeight) return;
+
+    // Both texts are parsed even when the ID is taken: the first record of an ID wins.
+    TargetEntry entry;
+    if (prismConstant) entry.prismConstant = ParseValue(m_linearParser.Get(), prismConstant);
+    if (targetHeight) entry.targetHeight = ParseValue(m_linearParser.Get(), targetHeight);
+    if (m_targets.find(id.view()) == m_targets.end()) m_targets.emplace(Plugin::WString(id.view()), entry);
+}
+
+}  // namespace Reader

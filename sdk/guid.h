@@ -1,0 +1,16 @@
+#pragma once
+
+#ifdef _WIN32
+#include <guiddef.h>
+#else
+#include <cstdint>
+
+struct GUID {
+    std::uint32_t Data1;
+    std::uint16_t Data2;
+    std::uint16_t Data3;
+    std::uint8_t Data4[8];
+};
+#endif
+
+static_assert(sizeof(GUID) == 16, "a GUID is 16 bytes");

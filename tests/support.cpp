@@ -1,0 +1,118 @@
+#include "support.h"
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "host/file_list.h"
+#include "host/plugin_library.h"
+#include "host/receiver.h"
+#include "host/settings.h"
+#include "sdk/utf.h"
+
+namespace Support {
+namespace {
+
+CreatePluginFunction LibraryEntry() {
+    static Host::CPluginLibrary library;
+    static const CreatePluginFunction create = [] {
+        std::string error;
+        if (!library.Load(Host::CPluginLibrary::DefaultPath(), &error)) throw std::runtime_error(error);
+        return library.CreatePlugin();
+    }();
+    return create;
+}
+
+const std::filesystem::path& ScratchFolder() {
+    static const std::filesystem::path folder = [] {
+        const auto unique = std::to_string(std::random_device{}()) + "-" +
+                            std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+        auto path = std::filesystem::temp_directory_path() / ("jxl-tests-" + unique);
+        std::filesystem::create_directories(path);
+        return path;
+    }();
+    return folder;
+}
+
+struct ScratchCleanup {
+    ~ScratchCleanup() {
+        std::error_code ignored;
+        std::filesystem::remove_all(ScratchFolder(), ignored);
+    }
+} g_cleanup;
+
+}  // namespace
+
+PluginPtr CreatePlugin() { return PluginPtr(LibraryEntry()()); }
+
+std::string ScratchPath(const std::string& name) { return (ScratchFolder() / name).string(); }
+
+std::string WriteScratchFile(const std::string& name, const std::string& bytes) {
+    const std::string path = ScratchPath(name);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+    return path;
+}
+
+std::vector<std::string> ImportCalls(const std::vector<std::string>& paths, const Settings& settings) {
+    PluginPtr plugin = CreatePlugin();
+    Host::CSettingsStore store;
+    store.values = {{"ConsiderPrismConstant", settings.prismConstant},
+                    {"ParseFieldBookNode", settings.fieldBook},
+                    {"ParseReductionsNode", settings.reductions}};
+    Host::CSettingsReader reader(store);
+    plugin->LoadSettings(&reader);
+
+    std::vector<Plugin::WString> widePaths;
+    for (const std::string& path : paths) widePaths.push_back(FromUtf8(path));
+    Host::CFileList files(std::move(widePaths));
+    Host::CallRecorder recorder;
+    Host::CRecordingReceiver receiver(&recorder);
+    plugin->Import(&files, &receiver);
+
+    std::vector<std::string> lines;
+    for (const Host::Call& call : recorder.calls) lines.push_back(Host::ToJsonLine(call));
+    if (recorder.liveObjects != 0) lines.push_back("(host objects left alive: " + std::to_string(recorder.liveObjects) + ")");
+    return lines;
+}
+
+std::vector<std::string> Walk(const std::string& xml, const Settings& settings) {
+    const std::vector<std::string> all = ImportCalls({WriteScratchFile("walk.jxl", xml)}, settings);
+    const std::string start = R"({"op":"SetProgress","arg":50})";
+    const std::string end = R"({"op":"SetProgress","arg":100})";
+    auto first = std::find(all.begin(), all.end(), start);
+    auto last = std::find(all.begin(), all.end(), end);
+    if (first == all.end() || last == all.end() || last < first) return all;  // show everything
+    return {first + 1, last};
+}
+
+std::string FieldBook(const std::string& records) {
+    return "<?xml version=\"1.0\"?>\n<JOBFile>\n<FieldBook>\n" + records + "\n</FieldBook>\n<Reductions/>\n</JOBFile>\n";
+}
+
+std::string Reductions(const std::string& points) {
+    return "<?xml version=\"1.0\"?>\n<JOBFile>\n<FieldBook/>\n<Reductions>\n" + points + "\n</Reductions>\n</JOBFile>\n";
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        const auto first = line.find_first_not_of(" \t\r");
+        if (first != std::string::npos) lines.push_back(line.substr(first, line.find_last_not_of(" \t\r") - first + 1));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::string ToUtf8(Plugin::WStringView text) { return Plugin::ToUtf8(text); }
+Plugin::WString FromUtf8(const std::string& text) { return Plugin::FromUtf8(text); }
+
+}  // namespace Support

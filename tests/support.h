@@ -1,0 +1,50 @@
+// Drives the real plug-in library the way a host does, and reads back what it did.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/calls.h"
+#include "sdk/interfaces.h"
+
+namespace Support {
+
+struct Settings {
+    bool prismConstant = true;
+    bool fieldBook = true;
+    bool reductions = true;
+};
+
+struct PluginReleaser {
+    void operator()(Plugin::IGroundBasedMIP* plugin) const { plugin->Release(); }
+};
+using PluginPtr = std::unique_ptr<Plugin::IGroundBasedMIP, PluginReleaser>;
+
+// A new plug-in object from the library beside the test executable.
+PluginPtr CreatePlugin();
+
+// A fresh path in the tests' scratch folder, and a file written there.
+std::string ScratchPath(const std::string& name);
+std::string WriteScratchFile(const std::string& name, const std::string& bytes);
+
+// Imports the files through the library with these settings: every call, as lines of the
+// `calls` format.
+std::vector<std::string> ImportCalls(const std::vector<std::string>& paths, const Settings& settings = {});
+
+// Imports one document and returns the lines between progress 50 and progress 100:
+// what the walk over the document gave the host.
+std::vector<std::string> Walk(const std::string& xml, const Settings& settings = {});
+
+// A JobXML document with this text inside its FieldBook, and one with this text inside
+// its Reductions (the other section present and empty).
+std::string FieldBook(const std::string& records);
+std::string Reductions(const std::string& points);
+
+// Expected lines written one per line, indentation and blank lines ignored.
+std::vector<std::string> Lines(const std::string& text);
+
+std::string ToUtf8(Plugin::WStringView text);
+Plugin::WString FromUtf8(const std::string& text);
+
+}  // namespace Support
