@@ -7,6 +7,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 #include "host/file_list.h"
 #include "host/plugin_library.h"
 #include "host/receiver.h"
@@ -110,6 +112,13 @@ std::vector<std::string> Lines(const std::string& text) {
         start = end + 1;
     }
     return lines;
+}
+
+void ExpectWalks(const std::vector<WalkCase>& cases) {
+    for (const WalkCase& each : cases) {
+        SCOPED_TRACE(each.behaviour);
+        EXPECT_EQ(Walk(each.document, each.settings), Lines(each.expected));
+    }
 }
 
 std::string ToUtf8(Plugin::WStringView text) { return Plugin::ToUtf8(text); }

@@ -44,6 +44,17 @@ std::string Reductions(const std::string& points);
 // Expected lines written one per line, indentation and blank lines ignored.
 std::vector<std::string> Lines(const std::string& text);
 
+// One document and the lines its walk must give the host, exactly and in order.
+struct WalkCase {
+    std::string behaviour;  // shown when the case fails
+    std::string document;
+    std::string expected;   // as for Lines
+    Settings settings = {};
+};
+
+// Walks every case's document and expects its lines; each failure names its case.
+void ExpectWalks(const std::vector<WalkCase>& cases);
+
 std::string ToUtf8(Plugin::WStringView text);
 Plugin::WString FromUtf8(const std::string& text);
 
