@@ -1,0 +1,92 @@
+// The plug-in's texts from its string table.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "plugin/resource_string.h"
+#include "support.h"
+
+namespace {
+
+using Plugin::WChar;
+using Plugin::WString;
+
+struct StringCase {
+    unsigned id;
+    const char* text;
+    std::size_t length;
+};
+
+TEST(ResourceStrings, AllTenTexts) {
+    const StringCase cases[] = {
+        {101, "Не удается открыть файл", 23}, {102, "Ошибка в формате файла", 22},
+        {103, "Настройка", 9},                {104, "Учитывать", 9},
+        {105, "Не учитывать", 12},            {106, "Постоянная призмы", 17},
+        {107, "Импортировать", 13},           {108, "Не импортировать", 16},
+        {109, "Раздел Полевой журнал", 21},   {110, "Раздел Вычисленные данные", 25},
+    };
+    for (const StringCase& c : cases) {
+        SCOPED_TRACE(c.id);
+        WString text;
+        EXPECT_TRUE(Plugin::LoadResourceString(text, c.id));
+        EXPECT_EQ(text.size(), c.length);
+        EXPECT_EQ(text.c_str()[text.size()], 0);
+        EXPECT_EQ(Support::ToUtf8(text), c.text);
+    }
+}
+
+TEST(ResourceStrings, MissingIdsLeaveTheTargetAlone) {
+    for (unsigned id : {100u, 111u, 96u, 112u, 1u, 0u, 65535u, 0x10065u}) {
+        SCOPED_TRACE(id);
+        WString text = WIDE("unchanged");
+        EXPECT_FALSE(Plugin::LoadResourceString(text, id));
+        EXPECT_EQ(text, WIDE("unchanged"));
+    }
+}
+
+// RT_STRING blocks built by hand: 16 entries of a count and that many code units.
+std::vector<std::uint16_t> Block(const std::vector<std::vector<std::uint16_t>>& entries) {
+    std::vector<std::uint16_t> block;
+    for (const auto& entry : entries) {
+        block.push_back(static_cast<std::uint16_t>(entry.size()));
+        block.insert(block.end(), entry.begin(), entry.end());
+    }
+    return block;
+}
+
+bool Find(const std::vector<std::uint16_t>& block, std::size_t bytes, unsigned index, std::string* text = nullptr) {
+    const WChar* found = nullptr;
+    std::size_t length = 0;
+    if (!Plugin::FindStringInBlock(block.data(), bytes, index, &found, &length)) return false;
+    if (text) *text = Support::ToUtf8({found, length});
+    return true;
+}
+
+TEST(ResourceStrings, BlockWalkStaysInsideTheBlock) {
+    const auto block = Block({{}, {'a', 'b'}, {}, {'c'}});
+    const std::size_t size = block.size() * 2;
+    std::string text;
+    EXPECT_TRUE(Find(block, size, 1, &text));
+    EXPECT_EQ(text, "ab");
+    EXPECT_TRUE(Find(block, size, 3, &text));
+    EXPECT_EQ(text, "c");
+    EXPECT_FALSE(Find(block, size, 0));   // count 0: absent
+    EXPECT_FALSE(Find(block, size, 4));   // past the last entry
+    EXPECT_FALSE(Find(block, size, 15));
+    EXPECT_FALSE(Find(block, size - 2, 3));  // the text would run past the end
+    EXPECT_FALSE(Find(block, size - 1, 3));  // an odd size cuts the last unit
+    EXPECT_FALSE(Find(block, 0, 0));
+
+    // A count that claims more than the block holds.
+    const std::vector<std::uint16_t> lying = {0xFFFF, 'x', 'y'};
+    EXPECT_FALSE(Find(lying, lying.size() * 2, 0));
+    EXPECT_FALSE(Find(lying, lying.size() * 2, 1));
+    const std::vector<std::uint16_t> lyingLater = {1, 'x', 0x7FFF};
+    EXPECT_TRUE(Find(lyingLater, lyingLater.size() * 2, 0, &text));
+    EXPECT_EQ(text, "x");
+    EXPECT_FALSE(Find(lyingLater, lyingLater.size() * 2, 1));
+    EXPECT_FALSE(Find(lyingLater, lyingLater.size() * 2, 2));
+}
+
+}  // namespace
