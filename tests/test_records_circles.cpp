@@ -157,6 +157,7 @@ TEST(CircleObservations, SetTheFaceOnlyForTheTwoExactWords) {
         {"trailing blank", withFace("Face1 "), noFace},
         {"longer word", withFace("Face12"), noFace},
         {"empty", withFace(""), noFace},
+        {"first of two faces", FieldBook(Point("<Circle><Face>Face 2</Face><Face>Face2</Face></Circle>")), noFace},
     });
 }
 

@@ -87,6 +87,12 @@ TEST(TargetRecords, ReportOnlyTheValuesTheyHold) {
              {"op":"Parse","parser":"linear","arg":"1,8","result":null}
              {"op":"AddObservation","arg":"P1"}
          )" + kDistanceParse + R"({"op":"SetSlopeDistance","arg":100})"},
+        {"constant not passed without a distance",
+         FieldBook(constantOnly + "<PointRecord><Name>P1</Name><TargetID>t1</TargetID><Circle/></PointRecord>"),
+         R"(
+             {"op":"Parse","parser":"linear","arg":"-0.0344","result":-0.0344}
+             {"op":"AddObservation","arg":"P1"}
+         )"},
         {"constant not added to a rejected distance",
          FieldBook(constantOnly +
                    "<PointRecord><Name>P1</Name><TargetID>t1</TargetID><Circle><EDMDistance>n/a</EDMDistance>"
