@@ -50,11 +50,14 @@ struct ScratchCleanup {
 
 PluginPtr CreatePlugin() { return PluginPtr(LibraryEntry()()); }
 
-std::string ScratchPath(const std::string& name) { return (ScratchFolder() / name).string(); }
+// Paths in UTF-8 on both systems, so that names beyond ASCII survive on Windows too.
+std::string ScratchPath(const std::string& name) {
+    return (ScratchFolder() / std::filesystem::u8path(name)).u8string();
+}
 
 std::string WriteScratchFile(const std::string& name, const std::string& bytes) {
     const std::string path = ScratchPath(name);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
     return path;

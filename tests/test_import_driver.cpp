@@ -1,0 +1,115 @@
+// Import over a list of files: each announced, read whole and walked on its own.
+#include <filesystem>
+
+#include "file_cases.h"
+
+namespace {
+
+using Support::ImportCalls;
+using Support::Lines;
+
+std::vector<std::string> Without(std::vector<std::string> calls, const std::vector<std::string>& ops) {
+    calls.erase(std::remove_if(calls.begin(), calls.end(),
+                               [&](const std::string& call) {
+                                   for (const std::string& op : ops)
+                                       if (call.find("\"op\":\"" + op + "\"") != std::string::npos) return true;
+                                   return false;
+                               }),
+                calls.end());
+    return calls;
+}
+
+// The host objects' own traffic, the same for every file that is read.
+const std::vector<std::string> kParserTraffic = {"GetValueParserFactory", "CreateLinearParser", "CreateAngleParser",
+                                                 "CreatePressureParser", "CreateTemperatureParser", "Release"};
+
+std::string JsonPath(const std::string& path) {
+    std::string escaped;
+    for (char c : path) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return escaped;
+}
+
+TEST(ImportDriver, EmptyListMakesNoCall) { EXPECT_TRUE(ImportCalls({}).empty()); }
+
+TEST(ImportDriver, FileThatCannotBeOpenedDoesNotStopTheNext) {
+    const std::string missing = Support::ScratchPath("missing.jxl");
+    const std::string folder = Support::ScratchPath("folder.jxl");
+    std::filesystem::create_directories(std::filesystem::u8path(folder));
+    const std::string good = Support::WriteScratchFile("good.jxl", Support::FieldBook(
+        "<StationRecord><StationName>S1</StationName></StationRecord>"));
+    const auto calls = Without(ImportCalls({missing, folder, "", good}), kParserTraffic);
+    EXPECT_EQ(calls, Lines(R"(
+        {"op":"BeginFile","arg":")" + JsonPath(missing) + R"("}
+        {"op":"ShowMessage","arg":"Не удается открыть файл"}
+        {"op":"BeginFile","arg":")" + JsonPath(folder) + R"("}
+        {"op":"ShowMessage","arg":"Не удается открыть файл"}
+        {"op":"BeginFile","arg":""}
+        {"op":"ShowMessage","arg":"Не удается открыть файл"}
+        {"op":"BeginFile","arg":")" + JsonPath(good) + R"("}
+        {"op":"SetProgress","arg":50}
+        {"op":"AddStation","arg":"S1"}
+        {"op":"SetProgress","arg":100}
+    )"));
+}
+
+TEST(ImportDriver, FilesInListOrderEachWithItsOwnParsers) {
+    const std::string first = Support::WriteScratchFile("first.jxl", "<JOBFile/>");
+    const std::string second = Support::WriteScratchFile("second.jxl", "<JOB");
+    const auto calls = ImportCalls({first, second}, {true, false, false});
+    std::vector<std::string> expected;
+    for (const std::string& path : {first, second}) {
+        expected.push_back(R"({"op":"BeginFile","arg":")" + JsonPath(path) + R"("})");
+        for (const std::string& line : Lines(R"(
+                {"op":"GetValueParserFactory"}
+                {"op":"CreateLinearParser","arg":0}
+                {"op":"CreateAngleParser","arg":3}
+                {"op":"CreatePressureParser","arg":1}
+                {"op":"CreateTemperatureParser","arg":0}
+                {"op":"Release","arg":"factory"}
+            )"))
+            expected.push_back(line);
+        if (path == first) {
+            expected.push_back(R"({"op":"SetProgress","arg":50})");
+        } else {
+            expected.push_back(R"({"op":"SetResult","arg":-1})");
+            expected.push_back(R"({"op":"ShowMessage","arg":"Ошибка в формате файла"})");
+        }
+        for (const std::string& line : Lines(R"(
+                {"op":"SetProgress","arg":100}
+                {"op":"Release","arg":"pressure"}
+                {"op":"Release","arg":"temperature"}
+                {"op":"Release","arg":"angle"}
+                {"op":"Release","arg":"linear"}
+            )"))
+            expected.push_back(line);
+    }
+    EXPECT_EQ(calls, expected);
+}
+
+TEST(ImportDriver, TablesDoNotCarryToTheNextFile) {
+    const std::string first = Support::WriteScratchFile("tables-1.jxl", Support::FieldBook(R"(
+        <AtmosphereRecord ID="a1"><Pressure>1000</Pressure></AtmosphereRecord>
+        <TargetRecord ID="t1"><TargetHeight>1.5</TargetHeight></TargetRecord>)"));
+    const std::string second = Support::WriteScratchFile("tables-2.jxl", Support::FieldBook(R"(
+        <StationRecord><StationName>S1</StationName><AtmosphereID>a1</AtmosphereID></StationRecord>
+        <PointRecord><Name>P1</Name><TargetID>t1</TargetID><Circle/></PointRecord>)"));
+    const auto calls = Without(ImportCalls({first, second}), kParserTraffic);
+    EXPECT_EQ(std::vector<std::string>(calls.end() - 4, calls.end()), Lines(R"(
+        {"op":"SetProgress","arg":50}
+        {"op":"AddStation","arg":"S1"}
+        {"op":"AddObservation","arg":"P1"}
+        {"op":"SetProgress","arg":100}
+    )"));
+}
+
+TEST(ImportDriver, PathsBeyondAscii) {
+    const std::string path = Support::WriteScratchFile("съёмка 測量.jxl", "<JOBFile><FieldBook/><Reductions/></JOBFile>");
+    const auto calls = Without(ImportCalls({path}), kParserTraffic);
+    EXPECT_EQ(calls, Lines(R"(
+        {"op":"BeginFile","arg":")" + JsonPath(path) + R"("}
+        {"op":"SetProgress","arg":50}
+        {"op":"SetProgress","arg":100}
+    )"));
+}
+
+}  // namespace
