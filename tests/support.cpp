@@ -28,23 +28,26 @@ CreatePluginFunction LibraryEntry() {
     return create;
 }
 
+// The folder goes with the object that names it: a separate cleanup object, made before
+// the first call, would outlive the path and read it after its destruction.
+struct ScratchFolderOwner {
+    std::filesystem::path path;
+    ~ScratchFolderOwner() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
 const std::filesystem::path& ScratchFolder() {
-    static const std::filesystem::path folder = [] {
+    static const ScratchFolderOwner folder{[] {
         const auto unique = std::to_string(std::random_device{}()) + "-" +
                             std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
         auto path = std::filesystem::temp_directory_path() / ("jxl-tests-" + unique);
         std::filesystem::create_directories(path);
         return path;
-    }();
-    return folder;
+    }()};
+    return folder.path;
 }
-
-struct ScratchCleanup {
-    ~ScratchCleanup() {
-        std::error_code ignored;
-        std::filesystem::remove_all(ScratchFolder(), ignored);
-    }
-} g_cleanup;
 
 }  // namespace
 
