@@ -110,6 +110,13 @@ TEST(CircleObservations, HandEveryReadingTextToItsParser) {
              {"op":"Parse","parser":"linear","arg":"5","result":5}
              {"op":"SetSlopeDistance","arg":5}
          )"},
+        {"a distance without target keeps its sign at zero",
+         FieldBook(Point("<Circle><EDMDistance>-0</EDMDistance></Circle>")),
+         R"(
+             {"op":"AddObservation","arg":"P1"}
+             {"op":"Parse","parser":"linear","arg":"-0","result":-0}
+             {"op":"SetSlopeDistance","arg":-0}
+         )"},
         {"readings outside the circle are not read",
          FieldBook(Point("<HorizontalCircle>45</HorizontalCircle><EDMDistance>5</EDMDistance><Circle/>")),
          R"({"op":"AddObservation","arg":"P1"})"},

@@ -74,12 +74,6 @@ TEST(GridCoordinates, ParseOnlyTextsThatAreNotEmpty) {
              {"op":"SetNorth","arg":1.25}
          )"},
         {"first of two norths, even when empty", WithGrid("<North/><North>1</North>"), kPoint},
-        {"negative and exponent", WithGrid("<North>-1.5e3</North><East>-0</East>"), kPoint + R"(
-             {"op":"Parse","parser":"linear","arg":"-1.5e3","result":-1500}
-             {"op":"SetNorth","arg":-1500}
-             {"op":"Parse","parser":"linear","arg":"-0","result":-0}
-             {"op":"SetEast","arg":-0}
-         )"},
     });
 }
 
@@ -98,8 +92,6 @@ TEST(FeatureAttributes, AppendToTheCodeInDocumentOrder) {
         {"empty name and value", WithFeatures("<Feature><Attribute><Name/><Value></Value></Attribute></Feature>"),
          Code("C /=")},
         {"blanks kept", WithFeatures("<Feature>" + Attribute(" H ", " 1 ") + "</Feature>"), Code("C / H = 1 ")},
-        {"entities expanded", WithFeatures("<Feature>" + Attribute("A&amp;B", "&lt;1&gt;") + "</Feature>"),
-         Code("C /A&B=<1>")},
         {"first name and first value",
          WithFeatures("<Feature><Attribute><Name>A</Name><Name>B</Name><Value>1</Value><Value>2</Value>"
                       "</Attribute></Feature>"),

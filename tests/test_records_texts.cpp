@@ -42,20 +42,4 @@ TEST(RecordTexts, KeepEveryCharacterOfNamesCodesAndIds) {
     });
 }
 
-TEST(RecordTexts, TakeOnlyTheElementsOwnTextAsItsValue) {
-    ExpectWalks({
-        {"name in a CDATA section is no name",
-         Support::FieldBook("<PointRecord><Name><![CDATA[P1]]></Name></PointRecord>"), ""},
-        {"text before a nested element",
-         Support::FieldBook("<PointRecord><Name>P1<Note/>tail</Name></PointRecord>"),
-         R"({"op":"AddPoint","arg":"P1"})"},
-        {"character references",
-         Support::FieldBook("<PointRecord><Name>P&#49;&#x41;</Name><Code>&quot;A&apos;</Code></PointRecord>"),
-         R"(
-             {"op":"AddPoint","arg":"P1A"}
-             {"op":"SetCode","arg":"\"A'"}
-         )"},
-    });
-}
-
 }  // namespace

@@ -75,4 +75,33 @@ TEST(TypicalJob, GivesTheMeasuredDistanceWhenThePrismConstantIsNotWanted) {
     EXPECT_EQ(Support::ImportCalls({kTypical}, settings), TypicalTrace("100"));
 }
 
+TEST(TypicalJob, LeavesNoTargetOrAtmosphereToTheNextFile) {
+    const std::string next = Support::WriteScratchFile("next.jxl", Support::FieldBook(R"(
+        <StationRecord><StationName>S2</StationName><AtmosphereID>a1</AtmosphereID></StationRecord>
+        <PointRecord><Name>P2</Name><TargetID>t1</TargetID><Circle><EDMDistance>100.0</EDMDistance></Circle></PointRecord>
+    )"));
+    std::vector<std::string> expected = TypicalTrace("99.9656");
+    expected.push_back(R"({"op":"BeginFile","arg":)" + Host::JsonString(next) + "}");
+    for (const std::string& line : Support::Lines(R"(
+        {"op":"GetValueParserFactory"}
+        {"op":"CreateLinearParser","arg":0}
+        {"op":"CreateAngleParser","arg":3}
+        {"op":"CreatePressureParser","arg":1}
+        {"op":"CreateTemperatureParser","arg":0}
+        {"op":"Release","arg":"factory"}
+        {"op":"SetProgress","arg":50}
+        {"op":"AddStation","arg":"S2"}
+        {"op":"AddObservation","arg":"P2"}
+        {"op":"Parse","parser":"linear","arg":"100.0","result":100}
+        {"op":"SetSlopeDistance","arg":100}
+        {"op":"SetProgress","arg":100}
+        {"op":"Release","arg":"pressure"}
+        {"op":"Release","arg":"temperature"}
+        {"op":"Release","arg":"angle"}
+        {"op":"Release","arg":"linear"}
+    )"))
+        expected.push_back(line);
+    EXPECT_EQ(Support::ImportCalls({kTypical, next}), expected);
+}
+
 }  // namespace
