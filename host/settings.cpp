@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include "sdk/utf.h"
 
@@ -9,10 +11,16 @@ namespace Host {
 
 bool CSettingsStore::Load(const std::string& path, std::string* error) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!in.is_open() || in.bad()) {
         *error = "cannot read settings file " + path;
         return false;
     }
+    return LoadText(text, path, error);
+}
+
+bool CSettingsStore::LoadText(const std::string& text, const std::string& name, std::string* error) {
+    std::istringstream in(text);
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -23,14 +31,10 @@ bool CSettingsStore::Load(const std::string& path, std::string* error) {
         const char* end = line.data() + line.size();
         const auto parsed = begin ? std::from_chars(begin, end, value) : std::from_chars_result{end, std::errc::invalid_argument};
         if (equals == 0 || !begin || begin == end || parsed.ec != std::errc() || parsed.ptr != end) {
-            *error = path + ":" + std::to_string(number) + ": expected Key=integer";
+            *error = name + ":" + std::to_string(number) + ": expected Key=integer";
             return false;
         }
         values[line.substr(0, equals)] = value;
-    }
-    if (in.bad()) {
-        *error = "cannot read settings file " + path;
-        return false;
     }
     return true;
 }

@@ -17,6 +17,8 @@ public:
     // Lines "Key=integer"; blank lines and lines starting with '#' are skipped. False,
     // with a reason, when the file cannot be read or a line is not of that form.
     bool Load(const std::string& path, std::string* error);
+    // The same for a file's text already read; `name` starts the error.
+    bool LoadText(const std::string& text, const std::string& name, std::string* error);
     bool Save(const std::string& path, std::string* error) const;
 };
 

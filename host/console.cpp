@@ -1,0 +1,74 @@
+#include "host/console.h"
+
+#include <cstdio>
+
+#include "sdk/utf.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
+
+namespace Host {
+namespace {
+
+std::FILE* File(Stream stream) { return stream == Stream::Out ? stdout : stderr; }
+
+#ifdef _WIN32
+HANDLE Handle(Stream stream) { return ::GetStdHandle(stream == Stream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE); }
+#endif
+
+}  // namespace
+
+void PrepareStandardStreams() {
+#ifdef _WIN32
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+    ::_setmode(::_fileno(stderr), _O_BINARY);
+#endif
+}
+
+bool IsTerminal(Stream stream) {
+#ifdef _WIN32
+    DWORD mode = 0;
+    return ::GetConsoleMode(Handle(stream), &mode) != 0;
+#else
+    return ::isatty(::fileno(File(stream))) == 1;
+#endif
+}
+
+int TerminalColumns(Stream stream) {
+#ifdef _WIN32
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (::GetConsoleScreenBufferInfo(Handle(stream), &info)) return info.srWindow.Right - info.srWindow.Left + 1;
+#else
+    winsize size{};
+    if (::ioctl(::fileno(File(stream)), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+#endif
+    return 80;
+}
+
+void Write(Stream stream, const std::string& utf8) {
+#ifdef _WIN32
+    if (IsTerminal(stream)) {
+        std::fflush(File(stream));
+        const Plugin::WString wide = Plugin::FromUtf8(utf8);
+        DWORD written = 0;
+        ::WriteConsoleW(Handle(stream), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+#endif
+    std::fwrite(utf8.data(), 1, utf8.size(), File(stream));
+    std::fflush(File(stream));
+}
+
+}  // namespace Host
