@@ -55,6 +55,7 @@ TEST(PointRecords, WithoutAUsableNameAreDroppedWhole) {
         {"empty name", Record("<Name/>" + rest), ""},
         {"blank name", Record("<Name> \t </Name>" + rest), ""},
         {"name in other letter case", Record("<name>P1</name>" + rest), ""},
+        {"longer element name", Record("<Names>P1</Names>" + rest), ""},
         {"empty first name before a full second one", Record("<Name></Name><Name>P2</Name>" + rest), ""},
         {"blanks around the name are kept", Record("<Name> P 1 </Name>"), R"({"op":"AddPoint","arg":" P 1 "})"},
         {"first of two names", Record("<Code>C</Code><Name>P1</Name><Name>P2</Name>"), kPoint + R"(
