@@ -13,7 +13,9 @@
 #include <windows.h>
 
 // `jxl-import *.jxl` in a Windows shell, which leaves patterns to the program.
-extern "C" int _dowildcard = -1;
+extern "C" {
+int _dowildcard = -1;
+}
 
 int wmain(int argc, wchar_t** argv) {
     Host::PrepareStandardStreams();

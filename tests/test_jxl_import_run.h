@@ -1,0 +1,25 @@
+// Runs the built jxl-import as a child process, in the source folder, so that example
+// paths are the same relative paths in every build and in the expected outputs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ToolRun {
+
+struct Result {
+    int status = -1;
+    std::string out;  // standard output, bytes as written
+    std::string err;  // standard error
+};
+
+// `args` in UTF-8, without the program name.
+Result JxlImport(const std::vector<std::string>& args);
+
+// A file of the source tree, bytes as stored.
+std::string SourceFile(const std::string& relativePath);
+
+// A shared library that is certainly there and has no CreatePlugin.
+std::string LibraryWithoutCreatePlugin();
+
+}  // namespace ToolRun
