@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "host/calls.h"
 #include "support.h"
 #include "test_jxl_import_run.h"
 
@@ -79,10 +81,11 @@ TEST(JxlImport, MessagesOfABadlyFormedFileInTheTable) {
 }
 
 TEST(JxlImport, ANonAsciiPathReachesThePluginWhole) {
-    const std::string path = Support::WriteScratchFile("съёмка участка.jxl", ToolRun::SourceFile("examples/typical.jxl"));
+    const std::string path = Support::ScratchPath("job") + "-съёмка участка.jxl";
+    std::ofstream(std::filesystem::u8path(path), std::ios::binary) << ToolRun::SourceFile("examples/typical.jxl");
     const ToolRun::Result run = JxlImport({"--format", "calls", path});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(CallsOf(run.out, "BeginFile"), std::vector<std::string>{"{\"op\":\"BeginFile\",\"arg\":\"" + path + "\"}"});
+    EXPECT_EQ(CallsOf(run.out, "BeginFile"), std::vector<std::string>{"{\"op\":\"BeginFile\",\"arg\":" + Host::JsonString(path) + "}"});
     EXPECT_EQ(CallsOf(run.out, "AddStation"), std::vector<std::string>{R"({"op":"AddStation","arg":"S1"})"});
 }
 
