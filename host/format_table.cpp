@@ -82,6 +82,10 @@ std::string Row(const std::vector<Column>& columns, const std::vector<std::strin
     return line + "\n";
 }
 
+std::string Singular(ImportedItem::Kind kind) {
+    return kind == ImportedItem::Kind::None ? "item of values sent with no item open" : KindName(kind);
+}
+
 std::string Counts(const ImportedFile& file) {
     std::map<ImportedItem::Kind, int> counts;
     for (const ImportedItem& item : file.items) ++counts[item.kind];
@@ -90,11 +94,11 @@ std::string Counts(const ImportedFile& file) {
         {ImportedItem::Kind::Station, "stations"},
         {ImportedItem::Kind::Observation, "observations"},
         {ImportedItem::Kind::Point, "points"},
-        {ImportedItem::Kind::None, "values with no item"}};
+        {ImportedItem::Kind::None, "items of values sent with no item open"}};
     std::string line;
     for (const auto& [kind, count] : counts) {
         line += line.empty() ? "  " : ", ";
-        line += std::to_string(count) + " " + (count == 1 && kind != ImportedItem::Kind::None ? KindName(kind) : plurals.at(kind));
+        line += std::to_string(count) + " " + (count == 1 ? Singular(kind) : plurals.at(kind));
     }
     return line + "\n";
 }

@@ -1,6 +1,5 @@
 #include "host/import_summary.h"
 
-#include <functional>
 #include <map>
 
 namespace Host {

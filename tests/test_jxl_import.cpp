@@ -239,6 +239,24 @@ TEST(JxlImport, ProgressDrawsNothingWhenStandardErrorIsNotATerminal) {
     EXPECT_EQ(run.out, ToolRun::SourceFile("tests/expected/typical.calls"));
 }
 
+#ifndef _WIN32
+TEST(JxlImport, ProgressDrawsABarOnATerminalAndLeavesTheLineEmpty) {
+    const ToolRun::Result run = ToolRun::JxlImportOnTerminal(
+        {"--progress", "--format", "calls", "examples/typical.jxl", "examples/malformed.jxl"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, ToolRun::SourceFile("tests/expected/typical.calls") + ToolRun::SourceFile("tests/expected/malformed.calls"));
+    for (const char* state : {"] 0/2 files  0%  examples/typical.jxl", "] 0/2 files  50%  examples/typical.jxl",
+                              "] 1/2 files  100%  examples/typical.jxl", "] 1/2 files  0%  examples/malformed.jxl",
+                              "[########################] 2/2 files  100%  examples/malformed.jxl"})
+        EXPECT_TRUE(Contains(run.err, state)) << state << "\n" << run.err;
+    // The message on a line of its own, and the bar wiped at the end.
+    EXPECT_TRUE(Contains(run.err, "\rexamples/malformed.jxl: Ошибка в формате файла\r\n")) << run.err;
+    const std::size_t lastReturn = run.err.rfind('\r', run.err.size() - 2);
+    EXPECT_EQ(run.err.back(), '\r');
+    EXPECT_EQ(run.err.substr(lastReturn + 1, run.err.size() - lastReturn - 2).find_first_not_of(' '), std::string::npos);
+}
+#endif
+
 TEST(JxlImport, DoubleDashTakesTheRestAsFiles) {
     const ToolRun::Result run = JxlImport({"--format", "calls", "--", "--version"});
     EXPECT_EQ(run.status, 1);

@@ -101,7 +101,9 @@ std::string ExecutablePath() {
     return self.substr(0, self.find_last_of('/') + 1) + "jxl-import";
 }
 
-int Spawn(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath) {
+// Standard error goes to `errPath`, or to the terminal `errTerminal` when it is open.
+int Spawn(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath,
+          int errTerminal = -1) {
     const std::string program = ExecutablePath();
     std::vector<char*> argv = {const_cast<char*>(program.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -110,11 +112,12 @@ int Spawn(const std::vector<std::string>& args, const std::string& outPath, cons
     if (child < 0) throw std::runtime_error("cannot start jxl-import");
     if (child == 0) {
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = errTerminal >= 0 ? errTerminal : ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(JXL_SOURCE_DIR) != 0) ::_exit(127);
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
+    if (errTerminal >= 0) ::close(errTerminal);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0) {}
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -133,6 +136,33 @@ Result JxlImport(const std::vector<std::string>& args) {
     result.err = ReadBytes(errPath);
     return result;
 }
+
+#ifndef _WIN32
+
+struct FileDescriptor {
+    int value;
+    ~FileDescriptor() {
+        if (value >= 0) ::close(value);
+    }
+};
+
+Result JxlImportOnTerminal(const std::vector<std::string>& args) {
+    FileDescriptor master{::posix_openpt(O_RDWR | O_NOCTTY)};
+    if (master.value < 0 || ::grantpt(master.value) != 0 || ::unlockpt(master.value) != 0)
+        throw std::runtime_error("no pseudo-terminal");
+    const int terminal = ::open(::ptsname(master.value), O_RDWR | O_NOCTTY);
+    if (terminal < 0) throw std::runtime_error("no pseudo-terminal");
+    const std::string outPath = Support::ScratchPath("jxl-import.out");
+    Result result;
+    result.status = Spawn(args, outPath, {}, terminal);  // closes the terminal here
+    // The child is gone: what it wrote waits in the master, which reports the end as EIO.
+    char buffer[4096];
+    for (ssize_t count; (count = ::read(master.value, buffer, sizeof buffer)) > 0;) result.err.append(buffer, static_cast<std::size_t>(count));
+    result.out = ReadBytes(outPath);
+    return result;
+}
+
+#endif
 
 std::string SourceFile(const std::string& relativePath) {
     return ReadBytes(std::string(JXL_SOURCE_DIR) + "/" + relativePath);

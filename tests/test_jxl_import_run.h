@@ -16,6 +16,11 @@ struct Result {
 // `args` in UTF-8, without the program name.
 Result JxlImport(const std::vector<std::string>& args);
 
+#ifndef _WIN32
+// The same with standard error on a new pseudo-terminal, whose output comes back in `err`.
+Result JxlImportOnTerminal(const std::vector<std::string>& args);
+#endif
+
 // A file of the source tree, bytes as stored.
 std::string SourceFile(const std::string& relativePath);
 
