@@ -1,5 +1,6 @@
 #include "host/console.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "sdk/utf.h"
@@ -61,9 +62,15 @@ void Write(Stream stream, const std::string& utf8) {
 #ifdef _WIN32
     if (IsTerminal(stream)) {
         std::fflush(File(stream));
+        // Consoles refuse very long writes: pieces, never splitting a surrogate pair.
         const Plugin::WString wide = Plugin::FromUtf8(utf8);
-        DWORD written = 0;
-        ::WriteConsoleW(Handle(stream), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        for (std::size_t start = 0; start < wide.size();) {
+            std::size_t count = std::min<std::size_t>(8192, wide.size() - start);
+            if (start + count < wide.size() && wide[start + count - 1] >= 0xD800 && wide[start + count - 1] <= 0xDBFF) --count;
+            DWORD written = 0;
+            if (!::WriteConsoleW(Handle(stream), wide.data() + start, static_cast<DWORD>(count), &written, nullptr)) return;
+            start += count;
+        }
         return;
     }
 #endif
