@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace Host {
 
@@ -30,12 +32,36 @@ std::string JsonString(const std::string& utf8) {
     return out + "\"";
 }
 
+// The shortest digits that read back as the same double, laid out as JavaScript's JSON
+// writes numbers: 100000, 0.5, 1e+21, 1e-7. Negative zero keeps its sign.
 std::string JsonNumber(double value) {
     if (std::isnan(value)) return "\"nan\"";
     if (std::isinf(value)) return value > 0 ? "\"inf\"" : "\"-inf\"";
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
+
+    char scientific[32];
+    const auto written = std::to_chars(scientific, scientific + sizeof scientific, value, std::chars_format::scientific);
+    const std::string text(scientific, written.ptr);  // [-]d[.ddd]e±xx
+    const bool negative = text[0] == '-';
+    const std::size_t e = text.find('e');
+    std::string digits;
+    for (std::size_t i = negative ? 1 : 0; i < e; ++i)
+        if (text[i] != '.') digits += text[i];
+    const int n = std::stoi(text.substr(e + 1)) + 1;  // value = 0.digits × 10^n
+    const int k = static_cast<int>(digits.size());
+
+    std::string out = negative ? "-" : "";
+    if (k <= n && n <= 21) {
+        out += digits + std::string(static_cast<std::size_t>(n - k), '0');
+    } else if (0 < n && n <= 21) {
+        out += digits.substr(0, static_cast<std::size_t>(n)) + "." + digits.substr(static_cast<std::size_t>(n));
+    } else if (-6 < n && n <= 0) {
+        out += "0." + std::string(static_cast<std::size_t>(-n), '0') + digits;
+    } else {
+        out += digits.substr(0, 1);
+        if (k > 1) out += "." + digits.substr(1);
+        out += (n - 1 < 0 ? "e-" : "e+") + std::to_string(std::abs(n - 1));
+    }
+    return out;
 }
 
 namespace {
