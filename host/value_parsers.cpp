@@ -18,7 +18,7 @@ public:
     bool Parse(const Plugin::WChar* text, double* value) override {
         const Plugin::WStringView view = text ? Plugin::WStringView(text) : Plugin::WStringView();
         const std::optional<double> result = ParseDecimal(view);
-        m_recorder->calls.push_back(Call::Parse(m_label, Plugin::ToUtf8(view), result));
+        if (m_recorder) m_recorder->calls.push_back(Call::Parse(m_label, Plugin::ToUtf8(view), result));
         if (result) *value = *result;
         return result.has_value();
     }
@@ -81,7 +81,7 @@ std::optional<double> ParseDecimal(Plugin::WStringView text) {
 }
 
 Plugin::IValueParser* CValueParserFactory::Make(const char* op, const char* label, std::int32_t kind) {
-    m_recorder->calls.push_back({op, kind});
+    if (m_recorder) m_recorder->calls.push_back({op, kind});
     return new CValueParser(m_recorder, label);
 }
 

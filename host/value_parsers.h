@@ -14,17 +14,18 @@ namespace Host {
 // optional exponent. The nearest double; nothing for anything else or an overflow.
 std::optional<double> ParseDecimal(Plugin::WStringView text);
 
-// A host object whose references the plug-in takes and drops, every call recorded.
-// It starts with one reference, for the caller.
+// A host object whose references the plug-in takes and drops, every call recorded; with
+// no recorder nothing is, for measuring the plug-in alone. It starts with one reference,
+// for the caller.
 template <typename I>
 class CRecordedObject : public I {
 public:
     void AddRef() override {
-        m_recorder->calls.push_back({"AddRef", std::string(m_label)});
+        if (m_recorder) m_recorder->calls.push_back({"AddRef", std::string(m_label)});
         ++m_count;
     }
     bool Release() override {
-        m_recorder->calls.push_back({"Release", std::string(m_label)});
+        if (m_recorder) m_recorder->calls.push_back({"Release", std::string(m_label)});
         if (--m_count != 0) return false;
         delete this;
         return true;
@@ -32,9 +33,11 @@ public:
 
 protected:
     CRecordedObject(CallRecorder* recorder, const char* label) : m_recorder(recorder), m_label(label) {
-        ++m_recorder->liveObjects;
+        if (m_recorder) ++m_recorder->liveObjects;
     }
-    virtual ~CRecordedObject() { --m_recorder->liveObjects; }
+    virtual ~CRecordedObject() {
+        if (m_recorder) --m_recorder->liveObjects;
+    }
 
     CallRecorder* m_recorder;
     const char* m_label;
@@ -43,7 +46,7 @@ private:
     int m_count = 1;
 };
 
-// Hands out one new parser per Create… call.
+// Hands out one new parser per Create… call; `recorder` may be null.
 class CValueParserFactory final : public CRecordedObject<Plugin::IValueParserFactory> {
 public:
     explicit CValueParserFactory(CallRecorder* recorder) : CRecordedObject(recorder, "factory") {}

@@ -1,0 +1,197 @@
+// Compares a whole import with the bare parse of the same file, one fresh process per
+// run, in alternation (parse, import, parse, import, ...), as a user meets them: each
+// import starts a process of its own. For each: wall, user and system time, peak memory
+// (the process's largest resident set) and throughput; and the median of the per-pair
+// ratios import / parse.
+//
+// Usage: jxl-bench [--runs N] [--c-host] [--verbose] FILE
+//   The programs and the plug-in library are taken from beside this one.
+//   --c-host  also runs the import from a host written in C, as a third program.
+// The last line is one machine-readable summary ("summary key=value ...").
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+struct Run {
+    double wall = 0, user = 0, system = 0;
+    double peakMb = 0;
+    std::string output;
+};
+
+double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; }
+
+double Now() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+[[noreturn]] void Die(const std::string& what) {
+    std::fprintf(stderr, "jxl-bench: %s\n", what.c_str());
+    std::exit(1);
+}
+
+// Runs the program to its end with its standard output in a scratch file; the time is
+// taken around the whole process, from before its start to after its end.
+Run Measure(const std::vector<std::string>& command) {
+    char scratch[] = "/tmp/jxl-bench-XXXXXX";
+    const int out = mkstemp(scratch);
+    if (out < 0) Die("cannot make a scratch file");
+    unlink(scratch);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
+    std::vector<char*> argv;
+    for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+
+    Run run;
+    const double start = Now();
+    pid_t pid;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) Die("cannot start " + command[0]);
+    int status = 0;
+    rusage usage{};
+    while (wait4(pid, &status, 0, &usage) < 0)
+        if (errno != EINTR) Die("wait4 failed");
+    run.wall = Now() - start;
+    posix_spawn_file_actions_destroy(&actions);
+
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::string what = command[0] + " failed";
+        for (std::size_t i = 1; i < command.size(); ++i) what += " " + command[i];
+        Die(what);
+    }
+    run.user = Seconds(usage.ru_utime);
+    run.system = Seconds(usage.ru_stime);
+    run.peakMb = static_cast<double>(usage.ru_maxrss) * 1024.0 / 1e6;  // kilobytes on Linux
+
+    char chunk[4096];
+    lseek(out, 0, SEEK_SET);
+    for (ssize_t n; (n = read(out, chunk, sizeof chunk)) > 0;) run.output.append(chunk, static_cast<std::size_t>(n));
+    close(out);
+    return run;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+struct Series {
+    std::string name;
+    std::vector<std::string> command;
+    std::vector<Run> runs;
+
+    double Median(double Run::*field) const {
+        std::vector<double> values;
+        for (const Run& run : runs) values.push_back(run.*field);
+        return ::Median(values);
+    }
+};
+
+std::string Folder(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int runs = 5;
+    bool cHost = false, verbose = false;
+    std::string file;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--runs" && i + 1 < argc) runs = std::atoi(argv[++i]);
+        else if (arg == "--c-host") cHost = true;
+        else if (arg == "--verbose") verbose = true;
+        else if (!arg.empty() && arg[0] != '-' && file.empty()) file = arg;
+        else Die("usage: jxl-bench [--runs N] [--c-host] [--verbose] FILE");
+    }
+    if (file.empty() || runs < 1) Die("usage: jxl-bench [--runs N] [--c-host] [--verbose] FILE");
+    struct stat info;
+    if (stat(file.c_str(), &info) != 0) Die("cannot read " + file);
+    const double megabytes = static_cast<double>(info.st_size) / 1e6;
+
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) Die("cannot find my own folder");
+    self[length] = '\0';
+    const std::string folder = Folder(self);
+    const std::string plugin = folder + "/libjxlimport.so";
+
+    std::vector<Series> series = {{"bare parse", {folder + "/jxl-bench-parse", file}, {}},
+                                  {"import", {folder + "/jxl-bench-import", plugin, file}, {}}};
+    if (cHost) series.push_back({"import, C host", {folder + "/jxl-bench-c-import", plugin, file}, {}});
+
+    // One round unmeasured, so that every program starts with the file in the page cache
+    // and its own code loaded once.
+    for (Series& each : series) Measure(each.command);
+    for (int round = 0; round < runs; ++round) {
+        for (Series& each : series) {
+            each.runs.push_back(Measure(each.command));
+            if (verbose) {
+                const Run& run = each.runs.back();
+                std::printf("  %-16s wall %.3f s  user %.3f s  sys %.3f s  peak %.1f MB\n", each.name.c_str(),
+                            run.wall, run.user, run.system, run.peakMb);
+            }
+        }
+    }
+
+    // Every import of the same file must give the host the same calls.
+    const std::string& counts = series[1].runs.front().output;
+    for (std::size_t s = 1; s < series.size(); ++s)
+        for (const Run& run : series[s].runs)
+            if (run.output != counts) Die("the imports gave different calls:\n" + counts + "---\n" + run.output);
+
+    std::printf("%s: %.1f MB; %d runs of each, alternating, one per process (medians)\n", file.c_str(), megabytes,
+                runs);
+    std::printf("  %-16s %8s %8s %8s %10s %8s\n", "", "wall s", "user s", "sys s", "peak MB", "MB/s");
+    for (const Series& each : series) {
+        const double wall = each.Median(&Run::wall);
+        std::printf("  %-16s %8.3f %8.3f %8.3f %10.1f %8.1f\n", each.name.c_str(), wall, each.Median(&Run::user),
+                    each.Median(&Run::system), each.Median(&Run::peakMb), megabytes / wall);
+    }
+    std::vector<double> ratios[3], peakRatios[3];
+    for (std::size_t s = 1; s < series.size(); ++s) {
+        for (int round = 0; round < runs; ++round) {
+            ratios[s].push_back(series[s].runs[round].wall / series[0].runs[round].wall);
+            peakRatios[s].push_back(series[s].runs[round].peakMb / series[0].runs[round].peakMb);
+        }
+        std::printf("  %s / bare parse, median of the per-pair ratios: wall %.3f, peak memory %.3f\n",
+                    series[s].name.c_str(), Median(ratios[s]), Median(peakRatios[s]));
+    }
+    std::printf("  calls: %s\n", [&] {
+        const std::size_t at = counts.find("calls ");
+        return at == std::string::npos ? std::string("?") : counts.substr(at + 6, counts.find('\n', at) - at - 6);
+    }().c_str());
+
+    std::printf("summary size_mb=%.1f runs=%d bare_wall=%.3f bare_peak_mb=%.1f import_wall=%.3f import_peak_mb=%.1f "
+                "import_mb_s=%.1f ratio=%.3f",
+                megabytes, runs, series[0].Median(&Run::wall), series[0].Median(&Run::peakMb),
+                series[1].Median(&Run::wall), series[1].Median(&Run::peakMb),
+                megabytes / series[1].Median(&Run::wall), Median(ratios[1]));
+    if (cHost) std::printf(" c_host_wall=%.3f c_host_peak_mb=%.1f c_host_ratio=%.3f", series[2].Median(&Run::wall),
+                           series[2].Median(&Run::peakMb), Median(ratios[2]));
+    std::printf("\n");
+    return 0;
+}
