@@ -34,7 +34,8 @@ public:
     void MoveNext() override {
         if (m_position != End()) ++m_position;
     }
-    T GetCurrent() override { return *m_position; }
+    // Past the end there is no element to read: a view that asks anyway gets none.
+    T GetCurrent() override { return m_position != End() ? *m_position : T{}; }
     void Reset() override { m_position = m_items->data(); }
 
 private:

@@ -4,13 +4,19 @@
 
 #include <utility>
 
+#include "plugin/boundary.h"
+
 namespace Plugin {
 
 template <typename T>
 class CRefPtr {
 public:
     CRefPtr() = default;
-    ~CRefPtr() { Reset(); }
+    // A host object whose Release throws must not end the process: a destructor lets no
+    // exception out, and this one often runs while another is already unwinding.
+    ~CRefPtr() {
+        Guarded([this] { Reset(); });
+    }
     CRefPtr(const CRefPtr&) = delete;
     CRefPtr& operator=(const CRefPtr&) = delete;
 
