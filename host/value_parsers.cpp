@@ -42,7 +42,7 @@ std::optional<double> ParseDecimal(Plugin::WStringView text) {
     const std::size_t body = i;
 
     // The magnitude's decimal exponent, to tell an overflow from an underflow.
-    long magnitude = 0;
+    long long magnitude = 0;
     bool seenNonZero = false;
     std::size_t digits = 0;
     for (; i < ascii.size() && IsDigit(ascii[i]); ++i, ++digits) {
@@ -60,10 +60,13 @@ std::optional<double> ParseDecimal(Plugin::WStringView text) {
         ++i;
         const bool negativeExponent = i < ascii.size() && ascii[i] == '-';
         if (i < ascii.size() && (ascii[i] == '+' || ascii[i] == '-')) ++i;
-        long exponent = 0;
+        // Saturates only beyond what the digits could offset, so that its sign still
+        // decides the magnitude's.
+        const auto limit = static_cast<long long>(ascii.size()) + 100000;
+        long long exponent = 0;
         std::size_t exponentDigits = 0;
         for (; i < ascii.size() && IsDigit(ascii[i]); ++i, ++exponentDigits)
-            exponent = std::min(exponent * 10 + (ascii[i] - '0'), 100000L);
+            exponent = std::min(exponent * 10 + (ascii[i] - '0'), limit);
         if (exponentDigits == 0) return std::nullopt;
         magnitude += negativeExponent ? -exponent : exponent;
     }
