@@ -117,6 +117,30 @@ TEST_F(FirstDeclaration, CountsAmongTheTopLevelNodesOnly) {
     });
 }
 
+std::string Station(const std::string& name) {
+    return Support::FieldBook("<StationRecord><StationName>" + name + "</StationName></StationRecord>");
+}
+
+// Disabled: RapidXML reads the digits of a decimal reference with its hexadecimal table,
+// so "&#1a;" passes as U+0014 instead of a reference cut short before its semicolon.
+TEST(CharacterReferences, DISABLED_ADecimalReferenceEndsAtItsFirstNonDigit) {
+    Support::ExpectFiles({
+        {"a letter among decimal digits", Station("&#1a;Z"), Support::kMalformed},
+        {"a letter right after the #", Station("&#a;Z"), Support::kMalformed},
+    });
+}
+
+// Disabled: RapidXML keeps as the element's value the first text that does not start with
+// a zero byte, so a text opened by "&#0;" gives way to a later one.
+TEST(ElementValues, DISABLED_TheFirstTextIsTheValueEvenWhenAReferenceToZeroOpensIt) {
+    Support::ExpectFiles({
+        {"zero, text, child, text", Station("&#0;S1<a/>S2"), R"(
+            {"op":"SetProgress","arg":50}
+            {"op":"SetProgress","arg":100}
+        )"},
+    });
+}
+
 // Disabled: the platform's file check refuses devices before their size is asked for.
 // A device that reads as an empty file opens like any file: it is walked as zero bytes.
 TEST(ImportDriverDevices, DISABLED_TheNullDeviceIsAZeroByteFile) {
