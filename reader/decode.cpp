@@ -15,7 +15,22 @@ namespace {
 }  // namespace
 
 CDecodedText::CDecodedText(const char* bytes, UINT codePage) {
-    const std::size_t length = std::strlen(bytes);
+    // ASCII reads the same in both code pages a declaration can select, UTF-8 and any
+    // ANSI code page: a short ASCII text, nearly every text of a file, is widened as it is.
+    const auto* ascii = reinterpret_cast<const unsigned char*>(bytes);
+    constexpr auto kInline = static_cast<std::size_t>(kInlineCapacity);
+    std::size_t n = 0;
+    while (n < kInline && ascii[n] != 0 && ascii[n] < 0x80) {
+        m_inline[n] = static_cast<Plugin::WChar>(ascii[n]);
+        ++n;
+    }
+    if (n < kInline && ascii[n] == 0) {
+        m_inline[n] = 0;
+        m_length = n;
+        return;
+    }
+
+    const std::size_t length = n + std::strlen(bytes + n);
     if (length >= static_cast<std::size_t>(INT_MAX)) throw Plugin::CHResultError(HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER));
     // With its terminator. No code page makes more wide characters than bytes, so the
     // retry below is for safety only.

@@ -1,5 +1,6 @@
 // The walk over one document: parse, note the encoding, find the root, and hand the
 // sections' records to their handlers in document order.
+#include "platform/large_memory.h"
 #include "plugin/resource_string.h"
 #include "reader/parser.h"
 #include "reader/screen.h"
@@ -23,6 +24,7 @@ void CParser::ParseDocument(char* buffer) {
         return;
     }
     XmlDocument document;
+    document.set_allocator(&Platform::AllocateLarge, &Platform::FreeLarge);
     try {
         document.parse<kParseFlags>(buffer);
     } catch (const rapidxml::parse_error&) {

@@ -1,13 +1,16 @@
 // Import: every file of the host's list, one after another, each read whole and walked
 // by a parser of its own.
 #include <algorithm>
-#include <memory>
+#include <cstdint>
+#include <new>
 
 #include "platform/input_file.h"
+#include "platform/large_memory.h"
 #include "plugin/boundary.h"
 #include "plugin/import_plugin.h"
 #include "plugin/resource_string.h"
 #include "reader/parser.h"
+#include "reader/screen.h"
 
 namespace Plugin {
 namespace {
@@ -41,11 +44,13 @@ void CImportPluginImpl::ImportFile(const WString& path, IImportReceiver* receive
         return;
     }
 
-    // RapidXML parses in place and needs the terminator. A short read leaves the text
-    // ending at the bytes that arrived.
-    std::unique_ptr<char[]> buffer(new char[*size + 1]);
+    // RapidXML parses in place and needs the terminator; the screen reads a little past
+    // it. A short read leaves the text ending at the bytes that arrived.
+    if (*size > SIZE_MAX - 1 - Reader::kScreenPadding) throw std::bad_alloc();
+    const std::size_t capacity = *size + 1 + Reader::kScreenPadding;
+    const Platform::CLargeBuffer buffer = Platform::AllocateLargeBuffer(capacity);
     const std::size_t read = file.Read(buffer.get(), *size);
-    std::fill(buffer.get() + read, buffer.get() + *size + 1, '\0');
+    std::fill(buffer.get() + read, buffer.get() + capacity, '\0');
 
     {
         Reader::CParser parser(receiver, &m_flags);

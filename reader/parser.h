@@ -46,7 +46,8 @@ public:
     CParser& operator=(const CParser&) = delete;
 
     // Parses the zero-terminated `buffer` in place and walks it. Badly formed files are
-    // reported to the receiver, not thrown.
+    // reported to the receiver, not thrown. The terminator is followed by at least
+    // kScreenPadding more readable bytes (reader/screen.h).
     void ParseDocument(char* buffer);
 
     // Registers the record handlers; an element name that has one keeps it.

@@ -2,6 +2,8 @@
 // unsafely.
 #pragma once
 
+#include <cstddef>
+
 namespace Reader {
 
 // Elements may nest this deep; the root element is level 1. RapidXML parses elements
@@ -16,6 +18,10 @@ constexpr int kMaxNesting = 256;
 // comments, CDATA, processing instructions, the DOCTYPE and attribute values are never
 // taken for elements. Where RapidXML would stop with an error the look stops too and
 // leaves the error to RapidXML.
+//
+// The look reads the text in blocks of 16 bytes: at least kScreenPadding readable bytes
+// must follow its terminator.
+constexpr std::size_t kScreenPadding = 16;
 bool ScreenDocument(const char* text);
 
 }  // namespace Reader

@@ -16,7 +16,6 @@
 #include "sdk/utf.h"
 
 namespace Support {
-namespace {
 
 CreatePluginFunction LibraryEntry() {
     static Host::CPluginLibrary library;
@@ -27,6 +26,18 @@ CreatePluginFunction LibraryEntry() {
     }();
     return create;
 }
+
+CreatePluginFunction ReferenceLibraryEntry() {
+    static Host::CPluginLibrary library;
+    static const CreatePluginFunction create = [] {
+        std::string error;
+        if (!library.Load(ReferenceLibraryPath(), &error)) throw std::runtime_error(error);
+        return library.CreatePlugin();
+    }();
+    return create;
+}
+
+namespace {
 
 // The folder goes with the object that names it: a separate cleanup object, made before
 // the first call, would outlive the path and read it after its destruction.
@@ -53,6 +64,12 @@ const std::filesystem::path& ScratchFolder() {
 
 PluginPtr CreatePlugin() { return PluginPtr(LibraryEntry()()); }
 
+std::string ReferenceLibraryPath() {
+    std::string path = Host::CPluginLibrary::DefaultPath();
+    const std::size_t extension = path.find_last_of('.');
+    return path.insert(extension, "_reference");
+}
+
 // Paths in UTF-8 on both systems, so that names beyond ASCII survive on Windows too.
 std::string ScratchPath(const std::string& name) {
     return (ScratchFolder() / std::filesystem::u8path(name)).u8string();
@@ -67,7 +84,17 @@ std::string WriteScratchFile(const std::string& name, const std::string& bytes) 
 }
 
 std::vector<std::string> ImportCalls(const std::vector<std::string>& paths, const Settings& settings) {
-    PluginPtr plugin = CreatePlugin();
+    std::vector<std::string> lines = ImportCallsThrough(LibraryEntry(), paths, settings);
+    // Every import of every test is also one of the differential test's cases: the reader
+    // in its plainest form must give the host the very same calls.
+    EXPECT_EQ(ImportCallsThrough(ReferenceLibraryEntry(), paths, settings), lines)
+        << "the reference reader gives the host other calls";
+    return lines;
+}
+
+std::vector<std::string> ImportCallsThrough(CreatePluginFunction create, const std::vector<std::string>& paths,
+                                            const Settings& settings) {
+    PluginPtr plugin(create());
     Host::CSettingsStore store;
     store.values = {{"ConsiderPrismConstant", settings.prismConstant},
                     {"ParseFieldBookNode", settings.fieldBook},

@@ -29,8 +29,18 @@ std::string ScratchPath(const std::string& name);
 std::string WriteScratchFile(const std::string& name, const std::string& bytes);
 
 // Imports the files through the library with these settings: every call, as lines of the
-// `calls` format.
+// `calls` format. The same import through the reference library must give the same lines.
 std::vector<std::string> ImportCalls(const std::vector<std::string>& paths, const Settings& settings = {});
+
+// The same through the library whose CreatePlugin this is.
+std::vector<std::string> ImportCallsThrough(CreatePluginFunction create, const std::vector<std::string>& paths,
+                                            const Settings& settings = {});
+
+// CreatePlugin of the plug-in library beside the tests, and of the reference library
+// built with the reader in its plainest form (cmake/reference_reader.cmake).
+CreatePluginFunction LibraryEntry();
+CreatePluginFunction ReferenceLibraryEntry();
+std::string ReferenceLibraryPath();
 
 // Imports one document and returns the lines between progress 50 and progress 100:
 // what the walk over the document gave the host.

@@ -1,0 +1,37 @@
+# The plug-in library once more, with the reader in its plainest form: RapidXML's whole
+# tree, text and CDATA nodes kept, and the screen that looks at one byte at a time. The
+# differential tests import the same files through both libraries and compare every call
+# the host was given. Test and fuzz builds call jxl_add_reference_plugin(); it makes the
+# target once.
+function(jxl_add_reference_plugin)
+    if(TARGET jxlimport_reference)
+        return()
+    endif()
+    get_target_property(core_sources jxlimport_core SOURCES)
+    get_target_property(core_dir jxlimport_core SOURCE_DIR)
+    set(sources ${PROJECT_SOURCE_DIR}/plugin/entry.cpp)
+    foreach(source IN LISTS core_sources)
+        if(NOT IS_ABSOLUTE "${source}")
+            set(source "${core_dir}/${source}")
+        endif()
+        cmake_path(NORMAL_PATH source)
+        if(source STREQUAL "${PROJECT_SOURCE_DIR}/reader/screen.cpp")
+            set(source "${PROJECT_SOURCE_DIR}/reader/screen_reference.cpp")
+        endif()
+        list(APPEND sources "${source}")
+    endforeach()
+
+    add_library(jxlimport_reference SHARED ${sources})
+    target_compile_definitions(jxlimport_reference PRIVATE JXL_REFERENCE_READER)
+    target_link_libraries(jxlimport_reference PRIVATE jxl_platform rapidxml)
+    if(WIN32)
+        target_sources(jxlimport_reference PRIVATE ${PROJECT_SOURCE_DIR}/resources/strings.rc)
+        set_target_properties(jxlimport_reference PROPERTIES PREFIX "")
+        target_link_options(jxlimport_reference PRIVATE -Wl,--exclude-all-symbols -Wl,--kill-at)
+    else()
+        target_link_options(jxlimport_reference PRIVATE -Wl,--version-script=${PROJECT_SOURCE_DIR}/plugin/exports.map)
+        if(NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize=")
+            target_link_options(jxlimport_reference PRIVATE -Wl,--no-undefined)
+        endif()
+    endif()
+endfunction()
