@@ -1,5 +1,7 @@
 #include "host/property_view.h"
 
+#include <memory>
+
 #include "platform/win32.h"
 #include "sdk/utf.h"
 
@@ -18,9 +20,10 @@ bool CRecordingPropertyView::AddComboProperty(std::int32_t index, bool flag, con
     int position = 0;
     for (items->Reset(); items->HasCurrent(); items->MoveNext(), ++position) {
         Plugin::IComboItem* item = items->GetCurrent();
-        Plugin::BSTR text = item->GetText();
-        property.choices.push_back({item->GetValue(), text ? Plugin::ToUtf8({text, ::SysStringLen(text)}) : ""});
-        ::SysFreeString(text);
+        // Ours to free, even when recording it runs out of memory.
+        const std::unique_ptr<Plugin::WChar, decltype(&::SysFreeString)> text(item->GetText(), &::SysFreeString);
+        property.choices.push_back(
+            {item->GetValue(), text ? Plugin::ToUtf8({text.get(), ::SysStringLen(text.get())}) : ""});
         if (position == keepItem) {
             item->AddRef();
             keptItems.push_back(item);

@@ -1,0 +1,284 @@
+// Files made to hurt: huge counts and sizes, every byte value where names and texts go,
+// ill-formed UTF-8, references beyond Unicode, constructs left open. Each is imported
+// without harm and gives the host exactly the trace below.
+#include <cstdio>
+
+#include "file_cases.h"
+#include "host/calls.h"
+
+namespace {
+
+using Support::FieldBook;
+using Support::FileCalls;
+using Support::kMalformed;
+using Support::Lines;
+
+const std::string kFFFD = "\xEF\xBF\xBD";
+
+// How many U+FFFD an ill-formed UTF-8 sequence becomes is the system decoder's choice
+// (every maximal ill-formed subpart one, on Linux; Windows may count otherwise): a run
+// of them compares as one. Very long lines compare by length and ends.
+std::vector<std::string> Comparable(std::vector<std::string> lines) {
+    for (std::string& line : lines) {
+        for (std::size_t at = line.find(kFFFD + kFFFD); at != std::string::npos; at = line.find(kFFFD + kFFFD, at))
+            line.erase(at, kFFFD.size());
+        if (line.size() > 400)
+            line = line.substr(0, 100) + "…(" + std::to_string(line.size()) + " bytes)…" + line.substr(line.size() - 100);
+    }
+    return lines;
+}
+
+struct HostileCase {
+    std::string behaviour;
+    std::string bytes;
+    std::vector<std::string> expected;
+    Support::Settings settings = {};
+};
+
+void ExpectHostile(const std::vector<HostileCase>& cases) {
+    for (const HostileCase& each : cases) {
+        SCOPED_TRACE(each.behaviour);
+        EXPECT_EQ(Comparable(FileCalls(each.bytes, each.settings)), Comparable(each.expected));
+    }
+}
+
+std::string Call(const char* op, const std::string& text) {
+    return std::string(R"({"op":")") + op + R"(","arg":)" + Host::JsonString(text) + "}";
+}
+
+// Progress 50, the lines between, progress 100.
+std::vector<std::string> Walked(const std::vector<std::string>& lines) {
+    std::vector<std::string> all = {R"({"op":"SetProgress","arg":50})"};
+    all.insert(all.end(), lines.begin(), lines.end());
+    all.push_back(R"({"op":"SetProgress","arg":100})");
+    return all;
+}
+
+std::string Station(const std::string& name) {
+    return FieldBook("<StationRecord><StationName>" + name + "</StationName></StationRecord>");
+}
+
+std::string Repeated(const std::string& text, std::size_t count) {
+    std::string all;
+    all.reserve(text.size() * count);
+    for (std::size_t i = 0; i < count; ++i) all += text;
+    return all;
+}
+
+std::string Hex(unsigned byte) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", byte);
+    return text;
+}
+
+// ---- Counts and sizes ------------------------------------------------------------------
+
+TEST(Hostile, HundredThousandAttributesOnOneElement) {
+    std::string many;
+    for (int i = 0; i < 100000; ++i) many += " a" + std::to_string(i) + "='" + std::to_string(i) + "'";
+    std::string manyIds;
+    for (int i = 0; i < 100000; ++i) manyIds += " ID='a" + std::to_string(i) + "'";
+    ExpectHostile({
+        {"the ID after 99,999 others",
+         FieldBook("<TargetRecord" + many + " ID='t1'><TargetHeight>1.8</TargetHeight></TargetRecord>"
+                   "<PointRecord><Name>P1</Name><TargetID>t1</TargetID><Circle/></PointRecord>"),
+         Walked(Lines(R"(
+             {"op":"Parse","parser":"linear","arg":"1.8","result":1.8}
+             {"op":"AddObservation","arg":"P1"}
+             {"op":"SetTargetHeight","arg":1.8}
+         )"))},
+        {"100,000 IDs: the first counts",
+         FieldBook("<AtmosphereRecord" + manyIds + "><Pressure>900</Pressure></AtmosphereRecord>"
+                   "<StationRecord><StationName>S1</StationName><AtmosphereID>a1</AtmosphereID></StationRecord>"
+                   "<StationRecord><StationName>S2</StationName><AtmosphereID>a0</AtmosphereID></StationRecord>"),
+         Walked(Lines(R"(
+             {"op":"Parse","parser":"pressure","arg":"900","result":900}
+             {"op":"AddStation","arg":"S1"}
+             {"op":"AddStation","arg":"S2"}
+             {"op":"SetPressure","arg":900}
+         )"))},
+        {"the encoding after 99,999 other attributes of the declaration",
+         // 0xA9 is the copyright sign in windows-1251 and windows-1252 alike, and no UTF-8.
+         "<?xml" + many + " encoding='windows-1251'?><JOBFile><FieldBook><StationRecord><StationName>\xA9"
+                          "</StationName></StationRecord></FieldBook><Reductions/></JOBFile>",
+         Walked({Call("AddStation", "\xC2\xA9")})},
+        {"on the root",
+         "<JOBFile" + many + "><FieldBook><StationRecord" + many +
+             "><StationName>S1</StationName></StationRecord></FieldBook><Reductions/></JOBFile>",
+         Walked({Call("AddStation", "S1")})},
+    });
+}
+
+TEST(Hostile, FiftyMegabyteValue) {
+    const std::string name = "S" + std::string(50u << 20, 'x') + "!";
+    ExpectHostile({
+        {"a station name of 50 MB", Station(name), Walked({Call("AddStation", name)})},
+    });
+}
+
+// Records without a name are dropped; a million of them is no more than a long walk.
+TEST(Hostile, MillionEmptyPointRecords) {
+    ExpectHostile({
+        {"10^6 empty point records", FieldBook(Repeated("<PointRecord/>", 1000000)), Walked({})},
+        {"10^6 empty point records, then a named one",
+         FieldBook(Repeated("<PointRecord></PointRecord>\n", 1000000) + "<PointRecord><Name>P</Name></PointRecord>"),
+         Walked({Call("AddPoint", "P")})},
+    });
+}
+
+// ---- Every byte value ------------------------------------------------------------------
+
+// Bytes from 0x80 up are never UTF-8 on their own: each becomes U+FFFD.
+std::string Decoded(unsigned byte) { return byte < 0x80 ? std::string(1, static_cast<char>(byte)) : kFFFD; }
+
+TEST(Hostile, EveryByteInAValue) {
+    std::vector<HostileCase> cases;
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        // Enough text after the byte that no decoder takes it for a sequence cut short.
+        const std::string text = std::string("A") + static_cast<char>(byte) + "BCD";
+        // A zero ends the text inside the element; '<' opens an element that never closes.
+        const bool malformed = byte == 0 || byte == '<';
+        cases.push_back({"byte " + Hex(byte) + " in a station's name", Station(text),
+                         malformed ? Lines(kMalformed) : Walked({Call("AddStation", "A" + Decoded(byte) + "BCD")})});
+    }
+    ExpectHostile(cases);
+}
+
+TEST(Hostile, EveryByteInAnAttributeValue) {
+    std::vector<HostileCase> cases;
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        // The station names the atmosphere by the character the byte stands for in
+        // Latin-1, written as a reference: the same text only for ASCII.
+        const std::string document = FieldBook(std::string("<AtmosphereRecord ID=\"A") + static_cast<char>(byte) +
+                                               "B\"><Pressure>1</Pressure></AtmosphereRecord>"
+                                               "<StationRecord><StationName>S1</StationName><AtmosphereID>A&#" +
+                                               std::to_string(byte) + ";B</AtmosphereID></StationRecord>");
+        // A zero ends the text; a double quote ends the value early.
+        const bool malformed = byte == 0 || byte == '"';
+        std::vector<std::string> walked = Lines(R"(
+            {"op":"Parse","parser":"pressure","arg":"1","result":1}
+            {"op":"AddStation","arg":"S1"}
+        )");
+        if (byte < 0x80) walked.push_back(R"({"op":"SetPressure","arg":1})");
+        cases.push_back({"byte " + Hex(byte) + " in an atmosphere's ID", document,
+                         malformed ? Lines(kMalformed) : Walked(walked)});
+    }
+    ExpectHostile(cases);
+}
+
+TEST(Hostile, EveryByteInAName) {
+    std::vector<HostileCase> cases;
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        const std::string name = std::string("X") + static_cast<char>(byte) + "Y";
+        const std::string document = FieldBook("<StationRecord><StationName>S1</StationName><" + name + ">v</" + name +
+                                               "><TheodoliteHeight>1</TheodoliteHeight></StationRecord>");
+        // Blanks, '/' and '?' end a name where the markup cannot go on; so does a zero.
+        const bool malformed = byte == 0 || byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r' ||
+                               byte == '/' || byte == '?';
+        cases.push_back({"byte " + Hex(byte) + " in an element's name", document,
+                         malformed ? Lines(kMalformed) : Walked(Lines(R"(
+                             {"op":"AddStation","arg":"S1"}
+                             {"op":"Parse","parser":"linear","arg":"1","result":1}
+                             {"op":"SetInstrumentHeight","arg":1}
+                         )"))});
+    }
+    ExpectHostile(cases);
+}
+
+// ---- Ill-formed text -------------------------------------------------------------------
+
+TEST(Hostile, IllFormedUtf8AndSurrogates) {
+    const struct {
+        const char* behaviour;
+        std::string value;
+        std::string name;
+    } cases[] = {
+        {"overlong '/' in two bytes", "A\xC0\xAF" "B", "A" + kFFFD + "B"},
+        {"overlong '/' in three bytes", "A\xE0\x80\xAF" "B", "A" + kFFFD + "B"},
+        {"overlong '/' in four bytes", "A\xF0\x80\x80\xAF" "B", "A" + kFFFD + "B"},
+        {"overlong NUL", "A\xC0\x80" "B", "A" + kFFFD + "B"},
+        {"a five-byte form", "A\xF8\x88\x80\x80\x80" "B", "A" + kFFFD + "B"},
+        {"above U+10FFFF", "A\xF4\x90\x80\x80" "B", "A" + kFFFD + "B"},
+        {"a lone continuation byte", "A\x80" "B", "A" + kFFFD + "B"},
+        {"a sequence cut short by the next character", "A\xE2\x82" "B", "A" + kFFFD + "B"},
+        {"a sequence cut short by the end of the value", "AB\xF0\x9F\x98", "AB" + kFFFD},
+        {"the high surrogate U+D800 encoded", "A\xED\xA0\x80" "B", "A" + kFFFD + "B"},
+        {"the low surrogate U+DFFF encoded", "A\xED\xBF\xBF" "B", "A" + kFFFD + "B"},
+        {"a surrogate pair encoded as two characters", "A\xED\xA0\xBD\xED\xB8\x80" "B", "A" + kFFFD + "B"},
+        {"a reference to a high surrogate", "A&#xD800;B", "A" + kFFFD + "B"},
+        {"a reference to a low surrogate", "A&#57343;B", "A" + kFFFD + "B"},
+        {"references to both halves of a pair", "A&#xD83D;&#xDE00;B", "A" + kFFFD + "B"},
+        {"U+FFFE and U+FFFF", "A\xEF\xBF\xBE\xEF\xBF\xBF" "B", "A\xEF\xBF\xBE\xEF\xBF\xBF" "B"},
+        {"a byte-order mark inside a value", "A\xEF\xBB\xBF" "B", "A\xEF\xBB\xBF" "B"},
+        {"U+10FFFF by reference", "A&#x10FFFF;B", "A\xF4\x8F\xBF\xBF" "B"},
+        {"only ill-formed bytes", "\xFF\xFE\xFD", kFFFD},
+    };
+    std::vector<HostileCase> files;
+    for (const auto& c : cases) files.push_back({c.behaviour, Station(c.value), Walked({Call("AddStation", c.name)})});
+    ExpectHostile(files);
+}
+
+TEST(Hostile, ReferencesBeyondUnicodeAndBroken) {
+    ExpectHostile({
+        {"U+110000 in hexadecimal", Station("A&#x110000;B"), Lines(kMalformed)},
+        {"U+110000 in decimal", Station("A&#1114112;B"), Lines(kMalformed)},
+        {"2^32 + 'A', which 32-bit arithmetic would wrap to 'A'", Station("&#4294967361;"), Lines(kMalformed)},
+        {"2^64 + 'A' in hexadecimal", Station("&#x10000000000000041;"), Lines(kMalformed)},
+        {"hundreds of digits", Station("&#" + std::string(300, '9') + ";"), Lines(kMalformed)},
+        {"beyond Unicode in an attribute value",
+         FieldBook("<TargetRecord ID='&#x110000;'><TargetHeight>1</TargetHeight></TargetRecord>"), Lines(kMalformed)},
+        {"beyond Unicode in the declaration", "<?xml version='1.0' encoding='&#x7FFFFFFF;'?>" + Station("S"),
+         Lines(kMalformed)},
+        {"no semicolon", Station("A&#65B"), Lines(kMalformed)},
+        {"leading zeros are no overflow", Station("A&#x0000000000000041;B"), Walked({Call("AddStation", "AAB")})},
+        {"a reference to zero ends the value", Station("A&#0;B"), Walked({Call("AddStation", "A")})},
+    });
+}
+
+// ---- Constructs left open --------------------------------------------------------------
+
+TEST(Hostile, UnterminatedConstructs) {
+    const char* const prefix = "<JOBFile><FieldBook><StationRecord><StationName>S1</StationName></StationRecord>";
+    const struct {
+        const char* behaviour;
+        std::string bytes;
+    } cases[] = {
+        {"a comment", std::string(prefix) + "<!-- never closed"},
+        {"a comment closed with a space", std::string(prefix) + "<!-- -- >"},
+        {"a comment after the root", std::string(prefix) + "</FieldBook></JOBFile><!--"},
+        {"CDATA", std::string(prefix) + "<![CDATA[ never closed ]]"},
+        {"the XML declaration", "<?xml version='1.0' encoding='UTF-8'"},
+        {"a value in the XML declaration", "<?xml version='1.0' encoding='UTF-8?>" + std::string(prefix)},
+        {"a processing instruction", std::string(prefix) + "<?pi never closed"},
+        {"the DOCTYPE", "<!DOCTYPE JOBFile"},
+        {"the DOCTYPE's internal subset", "<!DOCTYPE JOBFile [ <!ENTITY e 'x'> " + std::string(prefix)},
+        {"another declaration", std::string(prefix) + "<!ELEMENT x"},
+        {"an attribute value", "<JOBFile a='never closed><FieldBook/></JOBFile>"},
+        {"a start tag", std::string(prefix) + "<StationRecord"},
+        {"an end tag", std::string(prefix) + "</FieldBook"},
+        {"the root", prefix},
+        {"a character reference", std::string(prefix) + "<x>&#x41"},
+    };
+    std::vector<HostileCase> files;
+    for (const auto& c : cases) files.push_back({c.behaviour, c.bytes, Lines(kMalformed)});
+    ExpectHostile(files);
+}
+
+TEST(Hostile, ByteOrderMarks) {
+    const std::vector<std::string> noRoot = Lines(R"(
+        {"op":"SetProgress","arg":50}
+        {"op":"SetResult","arg":-1}
+        {"op":"ShowMessage","arg":"Ошибка в формате файла"}
+        {"op":"SetProgress","arg":100}
+    )");
+    ExpectHostile({
+        {"only a byte-order mark: an empty document", "\xEF\xBB\xBF", noRoot},
+        {"a byte-order mark and blanks", "\xEF\xBB\xBF \r\n\t", noRoot},
+        {"two thirds of a byte-order mark", "\xEF\xBB", Lines(kMalformed)},
+        {"two byte-order marks", "\xEF\xBB\xBF\xEF\xBB\xBF", Lines(kMalformed)},
+        {"a UTF-16 byte-order mark", "\xFF\xFE<\0J\0", Lines(kMalformed)},
+        {"a byte-order mark before a job", "\xEF\xBB\xBF" + Station("S1"), Walked({Call("AddStation", "S1")})},
+    });
+}
+
+}  // namespace
