@@ -15,6 +15,7 @@
 #else
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <gnu/libc-version.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <climits>
@@ -173,8 +174,9 @@ std::string LibraryWithoutCreatePlugin() {
     wchar_t buffer[32768];
     return Plugin::ToUtf8(std::wstring(buffer, ::GetModuleFileNameW(::GetModuleHandleW(L"kernel32.dll"), buffer, 32768)));
 #else
+    // The C library, by a function of its own that no sanitizer replaces in the program.
     Dl_info info{};
-    ::dladdr(reinterpret_cast<void*>(&std::fopen), &info);
+    ::dladdr(reinterpret_cast<void*>(&::gnu_get_libc_version), &info);
     return info.dli_fname ? info.dli_fname : "";
 #endif
 }
