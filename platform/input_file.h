@@ -15,12 +15,13 @@ public:
     CInputFile(const CInputFile&) = delete;
     CInputFile& operator=(const CInputFile&) = delete;
 
-    // False when the path names nothing that can be read as a file: missing, no access,
-    // a directory, a device or a pipe.
+    // False when the path names nothing that can be opened for reading as a file:
+    // missing, no access, a directory.
     bool Open(const Plugin::WString& path);
 
-    // The size in bytes, or nothing when it cannot be determined.
-    std::optional<std::size_t> Size() const;
+    // The size in bytes, or nothing when it cannot be determined. Leaves the position at
+    // the start.
+    std::optional<std::size_t> Size();
 
     // Reads up to `count` bytes from the current position; returns how many arrived.
     std::size_t Read(char* buffer, std::size_t count);

@@ -19,11 +19,12 @@ bool CInputFile::Open(const Plugin::WString& path) {
     // surrogate (which no name here can hold) U+FFFD.
     const std::string name = Plugin::ToUtf8(path);
     if (name.empty() || name.find('\0') != std::string::npos) return false;
-    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below anyway.
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it has no size and is
+    // refused when asked for one.
     const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
         ::close(fd);
         return false;
     }
@@ -31,10 +32,13 @@ bool CInputFile::Open(const Plugin::WString& path) {
     return true;
 }
 
-std::optional<std::size_t> CInputFile::Size() const {
-    struct stat info;
-    if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || info.st_size < 0) return std::nullopt;
-    return static_cast<std::size_t>(info.st_size);
+// Where the end lies, not what the file's status says: a device that reads as empty has
+// size 0, and a file whose end cannot be sought (a pipe, many files under /proc) has none.
+std::optional<std::size_t> CInputFile::Size() {
+    if (m_fd < 0) return std::nullopt;
+    const off_t end = ::lseek(m_fd, 0, SEEK_END);
+    if (end < 0 || ::lseek(m_fd, 0, SEEK_SET) != 0) return std::nullopt;
+    return static_cast<std::size_t>(end);
 }
 
 std::size_t CInputFile::Read(char* buffer, std::size_t count) {

@@ -1,5 +1,7 @@
 #include "platform/input_file.h"
 
+#include <algorithm>
+
 #include "platform/win32.h"
 
 namespace Platform {
@@ -13,7 +15,9 @@ bool CInputFile::Open(const Plugin::WString& path) {
     const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;
-    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+    // Files and devices such as NUL; never a pipe, whose reads could wait forever.
+    const DWORD type = ::GetFileType(handle);
+    if (type != FILE_TYPE_DISK && type != FILE_TYPE_CHAR) {
         ::CloseHandle(handle);
         return false;
     }
@@ -21,10 +25,15 @@ bool CInputFile::Open(const Plugin::WString& path) {
     return true;
 }
 
-std::optional<std::size_t> CInputFile::Size() const {
-    LARGE_INTEGER size;
-    if (!m_handle || !::GetFileSizeEx(m_handle, &size) || size.QuadPart < 0) return std::nullopt;
-    return static_cast<std::size_t>(size.QuadPart);
+// Where the end lies: a device that reads as empty has size 0, one that cannot seek (a
+// console) has none.
+std::optional<std::size_t> CInputFile::Size() {
+    LARGE_INTEGER end;
+    const LARGE_INTEGER start{};
+    if (!m_handle || !::SetFilePointerEx(m_handle, start, &end, FILE_END) || end.QuadPart < 0 ||
+        !::SetFilePointerEx(m_handle, start, nullptr, FILE_BEGIN))
+        return std::nullopt;
+    return static_cast<std::size_t>(end.QuadPart);
 }
 
 std::size_t CInputFile::Read(char* buffer, std::size_t count) {

@@ -84,6 +84,9 @@ private:
         const unsigned base = hex ? 16 : 10;
         std::uint32_t code = 0;
         for (unsigned char digit; (digit = Tables::lookup_digits[*m_p]) != 0xFF; ++m_p) {
+            // RapidXML reads decimal digits through its hexadecimal table: "&#1a;" would
+            // pass as U+0014 where it is a reference without its semicolon.
+            if (digit >= base) return Step::Reject;
             if (code <= 0x10FFFF) code = code * base + digit;  // saturates above the limit
         }
         if (code > 0x10FFFF) return Step::Reject;
