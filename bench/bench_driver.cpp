@@ -144,15 +144,25 @@ int main(int argc, char** argv) {
     if (cHost) series.push_back({"import, C host", {folder + "/jxl-bench-c-import", plugin, file}, {}});
 
     // One round unmeasured, so that every program starts with the file in the page cache
-    // and its own code loaded once.
+    // and its own code loaded once. Then each import runs right after a bare parse of its
+    // own (parse, import, parse, C import, ...): every import meets the same conditions,
+    // the memory the parse has just given back among them, and makes a pair with its parse.
+    Series& bare = series[0];
+    std::vector<std::vector<double>> pairedWall(series.size()), pairedPeak(series.size());
     for (Series& each : series) Measure(each.command);
     for (int round = 0; round < runs; ++round) {
-        for (Series& each : series) {
-            each.runs.push_back(Measure(each.command));
+        for (std::size_t s = 1; s < series.size(); ++s) {
+            bare.runs.push_back(Measure(bare.command));
+            series[s].runs.push_back(Measure(series[s].command));
+            const Run& parse = bare.runs.back();
+            const Run& import = series[s].runs.back();
+            pairedWall[s].push_back(import.wall / parse.wall);
+            pairedPeak[s].push_back(import.peakMb / parse.peakMb);
             if (verbose) {
-                const Run& run = each.runs.back();
-                std::printf("  %-16s wall %.3f s  user %.3f s  sys %.3f s  peak %.1f MB\n", each.name.c_str(),
-                            run.wall, run.user, run.system, run.peakMb);
+                for (const Run* run : {&parse, &import})
+                    std::printf("  %-16s wall %.3f s  user %.3f s  sys %.3f s  peak %.1f MB\n",
+                                (run == &parse ? bare : series[s]).name.c_str(), run->wall, run->user, run->system,
+                                run->peakMb);
             }
         }
     }
@@ -171,27 +181,21 @@ int main(int argc, char** argv) {
         std::printf("  %-16s %8.3f %8.3f %8.3f %10.1f %8.1f\n", each.name.c_str(), wall, each.Median(&Run::user),
                     each.Median(&Run::system), each.Median(&Run::peakMb), megabytes / wall);
     }
-    std::vector<double> ratios[3], peakRatios[3];
-    for (std::size_t s = 1; s < series.size(); ++s) {
-        for (int round = 0; round < runs; ++round) {
-            ratios[s].push_back(series[s].runs[round].wall / series[0].runs[round].wall);
-            peakRatios[s].push_back(series[s].runs[round].peakMb / series[0].runs[round].peakMb);
-        }
+    for (std::size_t s = 1; s < series.size(); ++s)
         std::printf("  %s / bare parse, median of the per-pair ratios: wall %.3f, peak memory %.3f\n",
-                    series[s].name.c_str(), Median(ratios[s]), Median(peakRatios[s]));
-    }
+                    series[s].name.c_str(), Median(pairedWall[s]), Median(pairedPeak[s]));
     std::printf("  calls: %s\n", [&] {
         const std::size_t at = counts.find("calls ");
         return at == std::string::npos ? std::string("?") : counts.substr(at + 6, counts.find('\n', at) - at - 6);
     }().c_str());
 
-    std::printf("summary size_mb=%.1f runs=%d bare_wall=%.3f bare_peak_mb=%.1f import_wall=%.3f import_peak_mb=%.1f "
-                "import_mb_s=%.1f ratio=%.3f",
+    std::printf("summary size_mb=%.1f runs=%d bare_wall=%.3f bare_peak_mb=%.1f import_wall=%.3f import_user=%.3f "
+                "import_sys=%.3f import_peak_mb=%.1f import_mb_s=%.1f ratio=%.3f",
                 megabytes, runs, series[0].Median(&Run::wall), series[0].Median(&Run::peakMb),
-                series[1].Median(&Run::wall), series[1].Median(&Run::peakMb),
-                megabytes / series[1].Median(&Run::wall), Median(ratios[1]));
+                series[1].Median(&Run::wall), series[1].Median(&Run::user), series[1].Median(&Run::system),
+                series[1].Median(&Run::peakMb), megabytes / series[1].Median(&Run::wall), Median(pairedWall[1]));
     if (cHost) std::printf(" c_host_wall=%.3f c_host_peak_mb=%.1f c_host_ratio=%.3f", series[2].Median(&Run::wall),
-                           series[2].Median(&Run::peakMb), Median(ratios[2]));
+                           series[2].Median(&Run::peakMb), Median(pairedWall[2]));
     std::printf("\n");
     return 0;
 }
