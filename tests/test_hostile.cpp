@@ -3,6 +3,10 @@
 // without harm and gives the host exactly the trace below.
 #include <cstdio>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "file_cases.h"
 #include "host/calls.h"
 
@@ -279,6 +283,52 @@ TEST(Hostile, ByteOrderMarks) {
         {"a UTF-16 byte-order mark", "\xFF\xFE<\0J\0", Lines(kMalformed)},
         {"a byte-order mark before a job", "\xEF\xBB\xBF" + Station("S1"), Walked({Call("AddStation", "S1")})},
     });
+}
+
+// ---- Paths that name no file ------------------------------------------------------------
+
+// Nothing a path names may hang the host or be read without end: a device reads as the
+// empty file it seeks to, a pipe or a folder cannot be opened as a file, and neither can a
+// path longer than any system allows.
+TEST(Hostile, PathsThatNameNoFile) {
+    const std::string tooLong = Support::ScratchPath(std::string(40000, 'x') + ".jxl");
+#ifdef _WIN32
+    const std::vector<std::string> empty = {"NUL"};
+    const std::vector<std::string> unopened = {R"(\\.\pipe\jxl-no-such-pipe)", tooLong};
+#else
+    const std::string fifo = Support::ScratchPath("fifo.jxl");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::vector<std::string> empty = {"/dev/zero", "/dev/null"};
+    const std::vector<std::string> unopened = {fifo, "/proc/self", tooLong};
+#endif
+    std::vector<std::string> paths, expected;
+    for (const std::string& path : empty) {
+        paths.push_back(path);
+        expected.push_back(Call("BeginFile", path));
+        for (const std::string& line : Lines(R"(
+                {"op":"GetValueParserFactory"}
+                {"op":"CreateLinearParser","arg":0}
+                {"op":"CreateAngleParser","arg":3}
+                {"op":"CreatePressureParser","arg":1}
+                {"op":"CreateTemperatureParser","arg":0}
+                {"op":"Release","arg":"factory"}
+                {"op":"SetProgress","arg":50}
+                {"op":"SetResult","arg":-1}
+                {"op":"ShowMessage","arg":"Ошибка в формате файла"}
+                {"op":"SetProgress","arg":100}
+                {"op":"Release","arg":"pressure"}
+                {"op":"Release","arg":"temperature"}
+                {"op":"Release","arg":"angle"}
+                {"op":"Release","arg":"linear"}
+            )"))
+            expected.push_back(line);
+    }
+    for (const std::string& path : unopened) {
+        paths.push_back(path);
+        expected.push_back(Call("BeginFile", path));
+        expected.push_back(Call("ShowMessage", "Не удается открыть файл"));
+    }
+    EXPECT_EQ(Support::ImportCalls(paths), expected);
 }
 
 }  // namespace
