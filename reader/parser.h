@@ -46,7 +46,8 @@ public:
     CParser& operator=(const CParser&) = delete;
 
     // Parses the zero-terminated `buffer` in place and walks it. Badly formed files are
-    // reported to the receiver, not thrown. The terminator is followed by at least
+    // reported to the receiver, not thrown. kScreenPadding readable bytes must follow
+    // the terminator. The terminator is followed by at least
     // kScreenPadding more readable bytes (reader/screen.h).
     void ParseDocument(char* buffer);
 

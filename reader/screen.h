@@ -11,8 +11,9 @@ namespace Reader {
 constexpr int kMaxNesting = 256;
 
 // False when the zero-terminated `text` nests elements deeper than kMaxNesting, or holds
-// a numeric character reference above U+10FFFF that RapidXML's arithmetic would wrap
-// round to a valid character. Such a text is reported like malformed XML.
+// a numeric character reference that RapidXML would misread: one above U+10FFFF, which
+// its arithmetic could wrap round to a valid character, or a decimal one with letters
+// among its digits. Such a text is reported like malformed XML.
 //
 // One pass over the text exactly as RapidXML reads it with the reader's flags, so that
 // comments, CDATA, processing instructions, the DOCTYPE and attribute values are never
