@@ -3,7 +3,6 @@
 #include <cstring>
 #include <mutex>
 #include <new>
-#include <vector>
 
 #include "platform/win32.h"
 #include "sdk/error.h"
@@ -12,19 +11,21 @@ namespace Plugin {
 namespace {
 
 // Modules searched for resources, in order. The plug-in adds none of its own, so the
-// list holds the library's module alone; it is recorded when the library loads.
+// list holds the library's module alone; it is recorded when the library loads, in
+// storage of its own: nothing is allocated while a host loads the library.
 class CResourceModules {
 public:
-    CResourceModules() : m_modules{Platform::OwnModule()} {}
+    CResourceModules() noexcept : m_modules{Platform::OwnModule()}, m_count(1) {}
 
     HMODULE Get(std::size_t index) {
         std::lock_guard<std::mutex> lock(m_lock);
-        return index < m_modules.size() ? m_modules[index] : nullptr;
+        return index < m_count ? m_modules[index] : nullptr;
     }
 
 private:
     std::mutex m_lock;
-    std::vector<HMODULE> m_modules;
+    HMODULE m_modules[1];
+    std::size_t m_count;
 };
 
 CResourceModules g_resourceModules;
