@@ -141,32 +141,6 @@ TEST(ElementValues, DISABLED_TheFirstTextIsTheValueEvenWhenAReferenceToZeroOpens
     });
 }
 
-// A device that reads as an empty file opens like any file: it is walked as zero bytes.
-TEST(ImportDriverDevices, TheNullDeviceIsAZeroByteFile) {
-#ifdef _WIN32
-    const std::string device = "NUL";
-#else
-    const std::string device = "/dev/null";
-#endif
-    EXPECT_EQ(Support::ImportCalls({device}), Lines(R"(
-        {"op":"BeginFile","arg":")" + device + R"("}
-        {"op":"GetValueParserFactory"}
-        {"op":"CreateLinearParser","arg":0}
-        {"op":"CreateAngleParser","arg":3}
-        {"op":"CreatePressureParser","arg":1}
-        {"op":"CreateTemperatureParser","arg":0}
-        {"op":"Release","arg":"factory"}
-        {"op":"SetProgress","arg":50}
-        {"op":"SetResult","arg":-1}
-        {"op":"ShowMessage","arg":"Ошибка в формате файла"}
-        {"op":"SetProgress","arg":100}
-        {"op":"Release","arg":"pressure"}
-        {"op":"Release","arg":"temperature"}
-        {"op":"Release","arg":"angle"}
-        {"op":"Release","arg":"linear"}
-    )"));
-}
-
 #ifndef _WIN32
 // A file whose end cannot be sought has no size, whatever its status says: it is refused
 // like one that cannot be opened.
