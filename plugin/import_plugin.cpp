@@ -1,7 +1,7 @@
 #include "plugin/import_plugin.h"
 
 #include "platform/win32.h"
-#include "plugin/boundary.h"
+#include "sdk/boundary.h"
 
 namespace Plugin {
 namespace {

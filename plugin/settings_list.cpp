@@ -1,7 +1,7 @@
 // The three settings as combo properties in the host's property list view.
 #include <vector>
 
-#include "plugin/boundary.h"
+#include "sdk/boundary.h"
 #include "plugin/import_plugin.h"
 #include "plugin/resource_string.h"
 #include "sdk/combo.h"

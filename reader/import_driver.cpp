@@ -6,7 +6,7 @@
 
 #include "platform/input_file.h"
 #include "platform/large_memory.h"
-#include "plugin/boundary.h"
+#include "sdk/boundary.h"
 #include "plugin/import_plugin.h"
 #include "plugin/resource_string.h"
 #include "reader/parser.h"

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "plugin/boundary.h"
+#include "sdk/boundary.h"
 
 namespace Plugin {
 
