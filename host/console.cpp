@@ -6,15 +6,10 @@
 #include "sdk/utf.h"
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
+
+#include "platform/win32.h"
 #else
 #include <sys/ioctl.h>
 #include <unistd.h>

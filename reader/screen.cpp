@@ -135,11 +135,14 @@ private:
         return Step::Continue;
     }
 
-    // Text runs to the next '<'; only numeric references need a look.
-    Step Text() {
+    // Text runs to the next '<'.
+    Step Text() { return RunTo('<'); }
+
+    // Text or an attribute value, up to `mark`; only numeric references need a look.
+    Step RunTo(unsigned char mark) {
         for (;;) {
-            m_p = FirstOfMarkAmpersandOrEnd(m_p, '<');
-            if (*m_p == '<') return Step::Continue;
+            m_p = FirstOfMarkAmpersandOrEnd(m_p, mark);
+            if (*m_p == mark) return Step::Continue;
             if (*m_p == 0) return Step::Stop;
             if (m_p[1] == '#') {
                 const Step step = CharacterReference();
@@ -239,17 +242,8 @@ private:
             const unsigned char quote = *m_p;
             if (quote != '\'' && quote != '"') return Step::Stop;
             ++m_p;
-            for (;;) {
-                m_p = FirstOfMarkAmpersandOrEnd(m_p, quote);
-                if (*m_p == quote) break;
-                if (*m_p == 0) return Step::Stop;
-                if (m_p[1] == '#') {
-                    const Step step = CharacterReference();
-                    if (step != Step::Continue) return step;
-                } else {
-                    ++m_p;
-                }
-            }
+            const Step step = RunTo(quote);
+            if (step != Step::Continue) return step;
             m_p = SkipSpace(m_p + 1);
         }
         return Step::Continue;
