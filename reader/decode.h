@@ -22,6 +22,7 @@ public:
     Plugin::WStringView view() const { return {m_text, m_length}; }
     bool empty() const { return m_length == 0; }
     bool operator==(Plugin::WStringView other) const { return view() == other; }
+    bool operator!=(Plugin::WStringView other) const { return view() != other; }
 
 private:
     static constexpr int kInlineCapacity = 128;

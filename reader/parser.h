@@ -59,6 +59,16 @@ public:
 
     // File text as wide text, in the encoding the declaration named.
     CDecodedText DecodeText(const char* text) const { return CDecodedText(text, m_codePage); }
+    // The text of the first child element (or attribute) of this name; the empty text
+    // when there is none, which every handler treats as it treats an empty one.
+    CDecodedText DecodeChild(const XmlNode* parent, std::string_view name) const {
+        const XmlNode* child = FirstChild(parent, name);
+        return DecodeText(child ? child->value() : "");
+    }
+    CDecodedText DecodeAttribute(const XmlNode* node, std::string_view name) const {
+        const XmlAttribute* attribute = FirstAttribute(node, name);
+        return DecodeText(attribute ? attribute->value() : "");
+    }
 
 private:
     void ParseFieldBook(XmlNode* root);

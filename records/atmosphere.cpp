@@ -4,9 +4,7 @@
 namespace Reader {
 
 void CParser::ParseAtmosphereRecord(XmlNode* record) {
-    XmlAttribute* idAttribute = FirstAttribute(record, "ID");
-    if (!idAttribute) return;
-    const CDecodedText id = DecodeText(idAttribute->value());
+    const CDecodedText id = DecodeAttribute(record, "ID");
     if (id.empty()) return;
     XmlNode* pressure = FirstChild(record, "Pressure");
     XmlNode* temperature = FirstChild(record, "Temperature");

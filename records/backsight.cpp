@@ -4,9 +4,7 @@
 namespace Reader {
 
 void CParser::ParseBackBearingRecord(XmlNode* record) {
-    XmlNode* backSight = FirstChild(record, "BackSight");
-    if (!backSight) return;
-    const CDecodedText name = DecodeText(backSight->value());
+    const CDecodedText name = DecodeChild(record, "BackSight");
     if (name.empty()) return;
 
     // The face 2 reading is passed as parsed, not turned by 180 degrees: the face flag

@@ -8,12 +8,11 @@ bool CParser::ParseCircle(XmlNode* record, const CDecodedText& name) {
     if (!circle) return false;
     m_receiver->AddObservation(name.c_str());
 
-    // Only a target recorded earlier in the file is known here.
+    // Only a target recorded earlier in the file is known here. No ID is empty, so a
+    // missing TargetID finds nothing.
     TargetEntry target;
-    if (XmlNode* targetId = FirstChild(record, "TargetID")) {
-        const auto found = m_targets.find(DecodeText(targetId->value()).view());
-        if (found != m_targets.end()) target = found->second;
-    }
+    const auto found = m_targets.find(DecodeChild(record, "TargetID").view());
+    if (found != m_targets.end()) target = found->second;
     if (target.targetHeight) m_receiver->SetTargetHeight(*target.targetHeight);
 
     if (XmlNode* horizontal = FirstChild(circle, "HorizontalCircle"))
@@ -26,11 +25,9 @@ bool CParser::ParseCircle(XmlNode* record, const CDecodedText& name) {
             m_receiver->SetSlopeDistance(*distance);
         }
     }
-    if (XmlNode* face = FirstChild(circle, "Face")) {
-        const CDecodedText text = DecodeText(face->value());
-        if (text == WIDE("Face1")) m_receiver->SetFace(false);
-        else if (text == WIDE("Face2")) m_receiver->SetFace(true);
-    }
+    const CDecodedText face = DecodeChild(circle, "Face");
+    if (face == WIDE("Face1")) m_receiver->SetFace(false);
+    else if (face == WIDE("Face2")) m_receiver->SetFace(true);
     return true;
 }
 

@@ -4,11 +4,8 @@
 namespace Reader {
 
 void CParser::ParsePointRecord(XmlNode* record) {
-    if (XmlNode* deleted = FirstChild(record, "Deleted"))
-        if (DecodeText(deleted->value()) == WIDE("true")) return;
-    XmlNode* nameElement = FirstChild(record, "Name");
-    if (!nameElement) return;
-    const CDecodedText name = DecodeText(nameElement->value());
+    if (DecodeChild(record, "Deleted") == WIDE("true")) return;
+    const CDecodedText name = DecodeChild(record, "Name");
     if (name.empty()) return;
 
     const bool observation = ParseCircle(record, name);
@@ -24,12 +21,11 @@ void CParser::ParsePointRecord(XmlNode* record) {
     if (XmlNode* grid = FirstChild(record, "Grid")) ParseGrid(grid);
     else if (XmlNode* computedGrid = FirstChild(record, "ComputedGrid")) ParseGrid(computedGrid);
 
-    if (XmlNode* code = FirstChild(record, "Code")) SetCode(DecodeText(code->value()), attributes);
+    SetCode(DecodeChild(record, "Code"), attributes);
 }
 
 void CParser::MarkKeyedInIfSo(XmlNode* record) {
-    XmlNode* surveyMethod = FirstChild(record, "SurveyMethod");
-    if (!surveyMethod || !(DecodeText(surveyMethod->value()) == WIDE("KeyedIn"))) return;
+    if (DecodeChild(record, "SurveyMethod") != WIDE("KeyedIn")) return;
     m_receiver->MarkKeyedIn();
     m_receiver->SetKeyedInFlag(false);
 }

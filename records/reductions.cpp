@@ -6,15 +6,13 @@ namespace Reader {
 // Unlike a PointRecord: no deleted test, no observation, Grid only, and the code comes
 // before the keyed-in marks and the coordinates.
 void CParser::ParseReductionsPoint(XmlNode* point) {
-    XmlNode* nameElement = FirstChild(point, "Name");
-    if (!nameElement) return;
-    const CDecodedText name = DecodeText(nameElement->value());
+    const CDecodedText name = DecodeChild(point, "Name");
     if (name.empty()) return;
     m_receiver->AddPoint(name.c_str());
 
     AttributeList attributes;
     if (XmlNode* features = FirstChild(point, "Features")) ParseFeatures(features, attributes);
-    if (XmlNode* code = FirstChild(point, "Code")) SetCode(DecodeText(code->value()), attributes);
+    SetCode(DecodeChild(point, "Code"), attributes);
     MarkKeyedInIfSo(point);
     if (XmlNode* grid = FirstChild(point, "Grid")) ParseGrid(grid);
 }

@@ -4,18 +4,15 @@
 namespace Reader {
 
 void CParser::ParseStationRecord(XmlNode* record) {
-    XmlNode* stationName = FirstChild(record, "StationName");
-    if (!stationName) return;
-    const CDecodedText name = DecodeText(stationName->value());
+    const CDecodedText name = DecodeChild(record, "StationName");
     if (name.empty()) return;
     m_receiver->AddStation(name.c_str());
 
     if (XmlNode* height = FirstChild(record, "TheodoliteHeight"))
         if (const auto value = ParseValue(m_linearParser.Get(), height)) m_receiver->SetInstrumentHeight(*value);
 
-    XmlNode* atmosphereId = FirstChild(record, "AtmosphereID");
-    if (!atmosphereId) return;
-    const auto found = m_atmospheres.find(DecodeText(atmosphereId->value()).view());
+    // No ID is empty: a missing AtmosphereID finds nothing.
+    const auto found = m_atmospheres.find(DecodeChild(record, "AtmosphereID").view());
     if (found == m_atmospheres.end()) return;
     const AtmosphereEntry& atmosphere = found->second;
     if (atmosphere.pressure) m_receiver->SetPressure(*atmosphere.pressure);

@@ -4,9 +4,7 @@
 namespace Reader {
 
 void CParser::ParseTargetRecord(XmlNode* record) {
-    XmlAttribute* idAttribute = FirstAttribute(record, "ID");
-    if (!idAttribute) return;
-    const CDecodedText id = DecodeText(idAttribute->value());
+    const CDecodedText id = DecodeAttribute(record, "ID");
     if (id.empty()) return;
     XmlNode* prismConstant = FirstChild(record, "PrismConstant");
     XmlNode* targetHeight = FirstChild(record, "TargetHeight");
