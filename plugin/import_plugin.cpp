@@ -26,13 +26,16 @@ GUID CImportPluginImpl::GetId() { return kPluginId; }
 
 std::int32_t CImportPluginImpl::GetFixedValue() { return 1; }
 
+// A host that hands over no object gets nothing done rather than a crash.
 void CImportPluginImpl::LoadSettings(ISettingsReader* reader) {
+    if (!reader) return;
     Guarded([&] {
         for (int i = 0; i < ImportFlags::kCount; ++i) m_flags.ByIndex(i) = reader->ReadInt(kSettingKeys[i], 1) == 1;
     });
 }
 
 void CImportPluginImpl::SaveSettings(ISettingsWriter* writer) {
+    if (!writer) return;
     Guarded([&] {
         for (int i = 0; i < ImportFlags::kCount; ++i) writer->WriteInt(kSettingKeys[i], m_flags.ByIndex(i) ? 1 : 0);
     });

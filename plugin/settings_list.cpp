@@ -45,6 +45,7 @@ bool PublishCombo(IPropertyListView* view, std::int32_t index, bool flag, const 
 
 void CImportPluginImpl::InitializeView(IPropertyListView* view) {
     m_view = view;
+    if (!m_view) return;
     Guarded([&] {
         m_view->SetHeading(LoadText(103).c_str());
 

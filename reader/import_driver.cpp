@@ -21,6 +21,7 @@ constexpr unsigned kCannotOpenMessage = 101;
 
 void CImportPluginImpl::Import(IFileList* files, IImportReceiver* receiver) {
     // A failure ends the import where it happened; files imported before it stay imported.
+    if (!files || !receiver) return;
     Guarded([&] {
         files->Reset();
         while (files->HasCurrent()) {

@@ -150,3 +150,24 @@ TEST(PluginObject, LoadingAgainStartsFromTheDefaults) {
 }
 
 }  // namespace
+
+namespace {
+
+// A host that hands over a null object gets nothing done, never a crash.
+TEST(PluginObject, NullHostObjectsAreIgnored) {
+    Support::PluginPtr plugin = Support::CreatePlugin();
+    plugin->LoadSettings(nullptr);
+    plugin->SaveSettings(nullptr);
+    plugin->Import(nullptr, nullptr);
+    Plugin::IPropertyListViewController* controller = plugin->GetPropertyListViewController();
+    controller->InitializeView(nullptr);
+    controller->ApplyChanges();
+
+    Host::CSettingsStore saved;
+    Host::CSettingsWriter writer(saved);
+    plugin->SaveSettings(&writer);
+    EXPECT_EQ(writer.calls, (std::vector<std::string>{"ConsiderPrismConstant=1", "ParseFieldBookNode=1",
+                                                      "ParseReductionsNode=1"}));
+}
+
+}  // namespace
