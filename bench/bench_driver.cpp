@@ -1,12 +1,18 @@
 // Compares a whole import with the bare parse of the same file, one fresh process per
-// run, in alternation (parse, import, parse, import, ...), as a user meets them: each
-// import starts a process of its own. For each: wall, user and system time, peak memory
-// (the process's largest resident set) and throughput; and the median of the per-pair
-// ratios import / parse.
+// run, in alternation (parse, import, parse, C import, import again, ...), as a user
+// meets them: each import starts a process of its own. For each: wall, user and system
+// time, peak memory (the process's largest resident set) and throughput; and the median
+// of the per-pair ratios import / parse.
 //
-// Usage: jxl-bench [--runs N] [--c-host] [--verbose] FILE
+// Usage: jxl-bench [--runs N] [--c-host] [--settle SECONDS] [--verbose] FILE
 //   The programs and the plug-in library are taken from beside this one.
 //   --c-host  also runs the import from a host written in C, as a third program.
+//   --settle  waits that long before every paired process. A virtual machine that
+//             hands freed memory back to its host (free page reporting, after a delay of
+//             about two seconds) makes a process that starts within the delay find warm
+//             memory and one that starts later find cold memory; a short import right
+//             after a short parse is then favoured over a long one. Waiting gives every
+//             size the same cold memory, so that sizes can be compared.
 // The last line is one machine-readable summary ("summary key=value ...").
 #include <algorithm>
 #include <cerrno>
@@ -50,7 +56,13 @@ double Now() {
 
 // Runs the program to its end with its standard output in a scratch file; the time is
 // taken around the whole process, from before its start to after its end.
-Run Measure(const std::vector<std::string>& command) {
+Run Measure(const std::vector<std::string>& command, double settle = 0) {
+    if (settle > 0) {
+        const double whole = std::floor(settle);
+        timespec pause{static_cast<time_t>(whole), static_cast<long>((settle - whole) * 1e9)};
+        while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+        }
+    }
     char scratch[] = "/tmp/jxl-bench-XXXXXX";
     const int out = mkstemp(scratch);
     if (out < 0) Die("cannot make a scratch file");
@@ -115,19 +127,23 @@ std::string Folder(const std::string& path) {
 
 }  // namespace
 
+constexpr const char* kUsage = "usage: jxl-bench [--runs N] [--c-host] [--settle SECONDS] [--verbose] FILE";
+
 int main(int argc, char** argv) {
     int runs = 5;
+    double settle = 0;
     bool cHost = false, verbose = false;
     std::string file;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--runs" && i + 1 < argc) runs = std::atoi(argv[++i]);
         else if (arg == "--c-host") cHost = true;
+        else if (arg == "--settle" && i + 1 < argc) settle = std::atof(argv[++i]);
         else if (arg == "--verbose") verbose = true;
         else if (!arg.empty() && arg[0] != '-' && file.empty()) file = arg;
-        else Die("usage: jxl-bench [--runs N] [--c-host] [--verbose] FILE");
+        else Die(kUsage);
     }
-    if (file.empty() || runs < 1) Die("usage: jxl-bench [--runs N] [--c-host] [--verbose] FILE");
+    if (file.empty() || runs < 1 || !(settle >= 0)) Die(kUsage);
     struct stat info;
     if (stat(file.c_str(), &info) != 0) Die("cannot read " + file);
     const double megabytes = static_cast<double>(info.st_size) / 1e6;
@@ -142,6 +158,12 @@ int main(int argc, char** argv) {
     std::vector<Series> series = {{"bare parse", {folder + "/jxl-bench-parse", file}, {}},
                                   {"import", {folder + "/jxl-bench-import", plugin, file}, {}}};
     if (cHost) series.push_back({"import, C host", {folder + "/jxl-bench-c-import", plugin, file}, {}});
+    // The import once more at the end of each round, straight after the last import: it
+    // finds the memory that one has just given back, which the kernel hands out again at
+    // once. Beside the paired imports it shows what the import costs when fresh memory is
+    // cheap.
+    series.push_back({"import again", series[1].command, {}});
+    const std::size_t again = series.size() - 1;
 
     // One round unmeasured, so that every program starts with the file in the page cache
     // and its own code loaded once. Then each import runs right after a bare parse of its
@@ -151,9 +173,9 @@ int main(int argc, char** argv) {
     std::vector<std::vector<double>> pairedWall(series.size()), pairedPeak(series.size());
     for (Series& each : series) Measure(each.command);
     for (int round = 0; round < runs; ++round) {
-        for (std::size_t s = 1; s < series.size(); ++s) {
-            bare.runs.push_back(Measure(bare.command));
-            series[s].runs.push_back(Measure(series[s].command));
+        for (std::size_t s = 1; s < again; ++s) {
+            bare.runs.push_back(Measure(bare.command, settle));
+            series[s].runs.push_back(Measure(series[s].command, settle));
             const Run& parse = bare.runs.back();
             const Run& import = series[s].runs.back();
             pairedWall[s].push_back(import.wall / parse.wall);
@@ -165,6 +187,7 @@ int main(int argc, char** argv) {
                                 run->peakMb);
             }
         }
+        series[again].runs.push_back(Measure(series[again].command));
     }
 
     // Every import of the same file must give the host the same calls.
@@ -173,15 +196,16 @@ int main(int argc, char** argv) {
         for (const Run& run : series[s].runs)
             if (run.output != counts) Die("the imports gave different calls:\n" + counts + "---\n" + run.output);
 
-    std::printf("%s: %.1f MB; %d runs of each, alternating, one per process (medians)\n", file.c_str(), megabytes,
-                runs);
+    std::printf("%s: %.1f MB; %d runs of each, alternating, one per process", file.c_str(), megabytes, runs);
+    if (settle > 0) std::printf(", %g s of rest before each", settle);
+    std::printf(" (medians)\n");
     std::printf("  %-16s %8s %8s %8s %10s %8s\n", "", "wall s", "user s", "sys s", "peak MB", "MB/s");
     for (const Series& each : series) {
         const double wall = each.Median(&Run::wall);
         std::printf("  %-16s %8.3f %8.3f %8.3f %10.1f %8.1f\n", each.name.c_str(), wall, each.Median(&Run::user),
                     each.Median(&Run::system), each.Median(&Run::peakMb), megabytes / wall);
     }
-    for (std::size_t s = 1; s < series.size(); ++s)
+    for (std::size_t s = 1; s < again; ++s)
         std::printf("  %s / bare parse, median of the per-pair ratios: wall %.3f, peak memory %.3f\n",
                     series[s].name.c_str(), Median(pairedWall[s]), Median(pairedPeak[s]));
     std::printf("  calls: %s\n", [&] {
@@ -189,13 +213,15 @@ int main(int argc, char** argv) {
         return at == std::string::npos ? std::string("?") : counts.substr(at + 6, counts.find('\n', at) - at - 6);
     }().c_str());
 
-    std::printf("summary size_mb=%.1f runs=%d bare_wall=%.3f bare_peak_mb=%.1f import_wall=%.3f import_user=%.3f "
+    std::printf("summary size_mb=%.1f runs=%d settle=%g bare_wall=%.3f bare_peak_mb=%.1f import_wall=%.3f import_user=%.3f "
                 "import_sys=%.3f import_peak_mb=%.1f import_mb_s=%.1f ratio=%.3f",
-                megabytes, runs, series[0].Median(&Run::wall), series[0].Median(&Run::peakMb),
+                megabytes, runs, settle, series[0].Median(&Run::wall), series[0].Median(&Run::peakMb),
                 series[1].Median(&Run::wall), series[1].Median(&Run::user), series[1].Median(&Run::system),
                 series[1].Median(&Run::peakMb), megabytes / series[1].Median(&Run::wall), Median(pairedWall[1]));
     if (cHost) std::printf(" c_host_wall=%.3f c_host_peak_mb=%.1f c_host_ratio=%.3f", series[2].Median(&Run::wall),
                            series[2].Median(&Run::peakMb), Median(pairedWall[2]));
+    std::printf(" again_wall=%.3f again_user=%.3f again_mb_s=%.1f", series[again].Median(&Run::wall),
+                series[again].Median(&Run::user), megabytes / series[again].Median(&Run::wall));
     std::printf("\n");
     return 0;
 }
