@@ -101,7 +101,7 @@ std::string Output(OutputFormat format, const CallLog& calls) {
 // of the plug-in ends the import; what came before it is still shown.
 int Import(Plugin::IGroundBasedMIP* plugin, const Options& options) {
     std::vector<Plugin::WString> paths;
-    for (const std::string& path : options.files) paths.push_back(Plugin::FromUtf8(path));
+    for (const std::string& path : options.files) paths.push_back(Plugin::FileNameFromBytes(path));
     CFileList files(std::move(paths));
     CallRecorder recorder;
     int status = kImportedCleanly;

@@ -15,9 +15,9 @@ CInputFile::~CInputFile() {
 }
 
 bool CInputFile::Open(const Plugin::WString& path) {
-    // File names here are bytes: the host's UTF-16 path becomes UTF-8, an unpaired
-    // surrogate (which no name here can hold) U+FFFD.
-    const std::string name = Plugin::ToUtf8(path);
+    // File names here are bytes: the host's UTF-16 path becomes UTF-8, and a byte that
+    // its host could not read as UTF-8 comes back as it was.
+    const std::string name = Plugin::FileNameToBytes(path);
     if (name.empty() || name.find('\0') != std::string::npos) return false;
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it has no size and is
     // refused when asked for one.

@@ -7,8 +7,20 @@
 
 namespace Plugin {
 
-// An unpaired surrogate becomes U+FFFD.
-inline std::string ToUtf8(WStringView text) {
+namespace Detail {
+
+// File names elsewhere than on Windows are bytes, not always UTF-8. To travel through the
+// host's UTF-16 unchanged, a byte that is not part of well-formed UTF-8 becomes the lone
+// surrogate U+DC80 to U+DCFF (which no well-formed UTF-8 can give) and back.
+constexpr char32_t kEscapedByte = 0xDC00;
+
+inline bool IsEscapedByte(char32_t cp) { return cp >= kEscapedByte + 0x80 && cp <= kEscapedByte + 0xFF; }
+
+}  // namespace Detail
+
+// An unpaired surrogate becomes U+FFFD, or with escapedBytes, one of U+DC80 to U+DCFF the
+// byte it stands for.
+inline std::string ToUtf8(WStringView text, bool escapedBytes = false) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -19,6 +31,10 @@ inline std::string ToUtf8(WStringView text) {
                 cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
                 ++i;
             }
+        }
+        if (escapedBytes && Detail::IsEscapedByte(cp)) {
+            out += static_cast<char>(cp - Detail::kEscapedByte);
+            continue;
         }
         if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0xFFFD;
         if (cp < 0x80) {
@@ -40,8 +56,9 @@ inline std::string ToUtf8(WStringView text) {
     return out;
 }
 
-// Strict: anything that is not well-formed UTF-8 becomes U+FFFD, byte by byte.
-inline WString FromUtf8(std::string_view text) {
+// Strict: anything that is not well-formed UTF-8 becomes U+FFFD, byte by byte, or with
+// escapedBytes, U+DC80 to U+DCFF by the byte's value.
+inline WString FromUtf8(std::string_view text, bool escapedBytes = false) {
     WString out;
     out.reserve(text.size());
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
@@ -60,7 +77,7 @@ inline WString FromUtf8(std::string_view text) {
                       (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF))))
             valid = false;
         if (!valid) {
-            out += static_cast<WChar>(0xFFFD);
+            out += static_cast<WChar>(escapedBytes ? Detail::kEscapedByte + lead : 0xFFFD);
             ++p;
             continue;
         }
@@ -75,5 +92,9 @@ inline WString FromUtf8(std::string_view text) {
     }
     return out;
 }
+
+// A file name from the command line or the file system, and back.
+inline WString FileNameFromBytes(std::string_view name) { return FromUtf8(name, true); }
+inline std::string FileNameToBytes(WStringView name) { return ToUtf8(name, true); }
 
 }  // namespace Plugin

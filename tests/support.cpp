@@ -103,7 +103,7 @@ std::vector<std::string> ImportCallsThrough(CreatePluginFunction create, const s
     plugin->LoadSettings(&reader);
 
     std::vector<Plugin::WString> widePaths;
-    for (const std::string& path : paths) widePaths.push_back(FromUtf8(path));
+    for (const std::string& path : paths) widePaths.push_back(Plugin::FileNameFromBytes(path));
     Host::CFileList files(std::move(widePaths));
     Host::CallRecorder recorder;
     Host::CRecordingReceiver receiver(&recorder);

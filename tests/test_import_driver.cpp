@@ -112,4 +112,22 @@ TEST(ImportDriver, PathsBeyondAscii) {
     )"));
 }
 
+#ifndef _WIN32
+// A name here is bytes, and a Latin-1 one is still a file the user can open; the host shows
+// the byte it cannot read as U+FFFD.
+TEST(ImportDriver, PathsThatAreNotUtf8) {
+    const std::string path = Support::WriteScratchFile("caf\xE9 \xFF.jxl", Support::FieldBook(
+        "<StationRecord><StationName>S1</StationName></StationRecord>"));
+    std::string shown = path;
+    for (const char* byte : {"\xE9", "\xFF"}) shown.replace(shown.find(byte), 1, "\xEF\xBF\xBD");
+    const auto calls = Without(ImportCalls({path}), kParserTraffic);
+    EXPECT_EQ(calls, Lines(R"(
+        {"op":"BeginFile","arg":")" + JsonPath(shown) + R"("}
+        {"op":"SetProgress","arg":50}
+        {"op":"AddStation","arg":"S1"}
+        {"op":"SetProgress","arg":100}
+    )"));
+}
+#endif
+
 }  // namespace
