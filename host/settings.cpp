@@ -1,51 +1,56 @@
 #include "host/settings.h"
 
 #include <charconv>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 
 #include "sdk/utf.h"
 
 namespace Host {
 
-bool CSettingsStore::Load(const std::string& path, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in.is_open() || in.bad()) {
-        *error = "cannot read settings file " + path;
-        return false;
-    }
-    return LoadText(text, path, error);
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-bool CSettingsStore::LoadText(const std::string& text, const std::string& name, std::string* error) {
-    std::istringstream in(text);
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
-        const std::size_t equals = line.find('=');
+}  // namespace
+
+std::string_view WithoutByteOrderMark(std::string_view text) {
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    return text.substr(0, kMark.size()) == kMark ? text.substr(kMark.size()) : text;
+}
+
+SettingsLine ReadSettingsLine(std::string_view line, std::string_view* key, std::string_view* value) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    line = Trimmed(line);
+    if (line.empty() || line[0] == '#' || line[0] == ';') return SettingsLine::Skipped;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return SettingsLine::Malformed;
+    *key = Trimmed(line.substr(0, equals));
+    *value = Trimmed(line.substr(equals + 1));
+    return key->empty() ? SettingsLine::Malformed : SettingsLine::Setting;
+}
+
+bool CSettingsStore::LoadText(std::string_view text, const std::string& name, std::string* error) {
+    text = WithoutByteOrderMark(text);
+    for (int number = 1; !text.empty(); ++number) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+
+        std::string_view key, digits;
+        const SettingsLine kind = ReadSettingsLine(line, &key, &digits);
+        if (kind == SettingsLine::Skipped) continue;
+        if (digits.size() > 1 && digits[0] == '+' && digits[1] != '-') digits.remove_prefix(1);
         std::int32_t value = 0;
-        const char* begin = equals == std::string::npos ? nullptr : line.data() + equals + 1;
-        const char* end = line.data() + line.size();
-        const auto parsed = begin ? std::from_chars(begin, end, value) : std::from_chars_result{end, std::errc::invalid_argument};
-        if (equals == 0 || !begin || begin == end || parsed.ec != std::errc() || parsed.ptr != end) {
+        const auto parsed = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (kind != SettingsLine::Setting || digits.empty() || parsed.ec != std::errc() ||
+            parsed.ptr != digits.data() + digits.size()) {
             *error = name + ":" + std::to_string(number) + ": expected Key=integer";
             return false;
         }
-        values[line.substr(0, equals)] = value;
-    }
-    return true;
-}
-
-bool CSettingsStore::Save(const std::string& path, std::string* error) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    for (const auto& [key, value] : values) out << key << '=' << value << '\n';
-    out.flush();
-    if (!out) {
-        *error = "cannot write settings file " + path;
-        return false;
+        values[std::string(key)] = value;
     }
     return true;
 }

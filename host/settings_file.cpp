@@ -20,13 +20,6 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
     return !in.bad();
 }
 
-// The key of a line "Key=…", or empty for a comment, a blank line or anything else.
-std::string KeyOf(const std::string& line) {
-    if (line.empty() || line[0] == '#') return {};
-    const std::size_t equals = line.find('=');
-    return equals == std::string::npos ? std::string() : line.substr(0, equals);
-}
-
 }  // namespace
 
 bool LoadSettingsFile(const std::string& path, bool missingIsEmpty, CSettingsStore* store, std::string* error) {
@@ -47,17 +40,22 @@ bool SaveSettingsFile(const std::string& path, const CSettingsStore& store, std:
         *error = "cannot read settings file " + path;
         return false;
     }
-    std::string text;
+    const std::string_view body = WithoutByteOrderMark(original);
+    std::string text(original, 0, original.size() - body.size());
     std::set<std::string> written;
-    std::istringstream lines(original);
+    std::istringstream lines{std::string(body)};
     for (std::string line; std::getline(lines, line);) {
         const bool crlf = !line.empty() && line.back() == '\r';
         if (crlf) line.pop_back();
-        const std::string key = KeyOf(line);
-        const auto value = store.values.find(key);
-        if (!key.empty() && value != store.values.end()) {
-            line = key + "=" + std::to_string(value->second);
-            written.insert(key);
+        // A setting's line takes the stored value; one that already says it stays as it is.
+        std::string_view key, shown;
+        if (ReadSettingsLine(line, &key, &shown) == SettingsLine::Setting) {
+            const auto stored = store.values.find(std::string(key));
+            if (stored != store.values.end()) {
+                const std::string value = std::to_string(stored->second);
+                if (shown != value) line = stored->first + "=" + value;
+                written.insert(stored->first);
+            }
         }
         text += line + (crlf ? "\r\n" : "\n");
     }

@@ -123,6 +123,7 @@ INSTANTIATE_TEST_SUITE_P(Sources, SettingsChoice, testing::Values(
     SettingsCase{"prism_off", "", {"--prism-constant", "off"}, {"100}"}, 1, 1},
     SettingsCase{"file_off", "ConsiderPrismConstant=0\n", {}, {"100}"}, 1, 1},
     SettingsCase{"file_two_is_off", "ConsiderPrismConstant=2\n", {}, {"100}"}, 1, 1},
+    SettingsCase{"file_as_notepad_writes_it", "\xEF\xBB\xBF; crew\r\n ConsiderPrismConstant = +0 \r\n", {}, {"100}"}, 1, 1},
     SettingsCase{"override_beats_file", "# crew default\nConsiderPrismConstant=0\r\n", {"--prism-constant=on"}, {"99.9656}"}, 1, 1},
     SettingsCase{"no_field_book", "", {"--field-book", "off"}, {}, 0, 1},
     SettingsCase{"no_reductions", "ParseReductionsNode=0\n", {}, {"99.9656}"}, 1, 0},
@@ -144,6 +145,15 @@ TEST(JxlImport, SaveSettingsWritesTheChoicesBackAndKeepsTheFilesOtherLines) {
               "[0] Постоянная призмы: 1=Учитывать 0=Не учитывать (*)\n"
               "[1] Раздел Полевой журнал: 1=Импортировать (*) 0=Не импортировать\n"
               "[2] Раздел Вычисленные данные: 1=Импортировать 0=Не импортировать (*)\n");
+}
+
+TEST(JxlImport, SaveSettingsKeepsAByteOrderMarkAndRewritesALineWithBlanks) {
+    const std::string path = Support::WriteScratchFile("marked.ini", "\xEF\xBB\xBFUnits = 2\n ConsiderPrismConstant = 1\n");
+    const ToolRun::Result saved = JxlImport({"--settings", path, "--prism-constant", "off", "--save-settings", "--show-settings"});
+    EXPECT_EQ(saved.status, 0) << saved.err;
+    std::ifstream in(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "\xEF\xBB\xBFUnits = 2\nConsiderPrismConstant=0\nParseFieldBookNode=1\nParseReductionsNode=1\n");
 }
 
 TEST(JxlImport, SaveSettingsMakesAMissingSettingsFile) {
