@@ -1,7 +1,7 @@
 # The differential target: the plug-in and the reference library (the reader in its
 # plainest form, cmake/reference_reader.cmake), both loaded as a host loads them, must
 # give the same calls for every input. Its replay runs the corpus as the ctest test
-# fuzz_differential; its fuzzer is built where the instrumentation is.
+# fuzz_differential; its fuzzer is built beside jxl_fuzz, where the instrumentation is.
 include(${PROJECT_SOURCE_DIR}/cmake/reference_reader.cmake)
 jxl_add_reference_plugin()
 
@@ -15,19 +15,3 @@ if(BUILD_TESTING)
     add_test(NAME fuzz_differential COMMAND jxl_fuzz_differential_replay ${CMAKE_CURRENT_SOURCE_DIR}/corpus)
 endif()
 
-if(CMAKE_CXX_FLAGS MATCHES "-fsanitize=[^ ]*fuzzer-no-link")
-    include(CheckCXXSourceCompiles)
-    set(CMAKE_REQUIRED_LINK_OPTIONS -fsanitize=fuzzer)
-    check_cxx_source_compiles([[
-        #include <cstddef>
-        #include <cstdint>
-        extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t*, std::size_t) { return 0; }
-    ]] JXL_HAVE_LIBFUZZER)
-    unset(CMAKE_REQUIRED_LINK_OPTIONS)
-    if(JXL_HAVE_LIBFUZZER)
-        add_executable(jxl_fuzz_differential)
-        target_link_libraries(jxl_fuzz_differential PRIVATE jxl_differential_target)
-        target_link_options(jxl_fuzz_differential PRIVATE -fsanitize=fuzzer)
-        add_dependencies(jxl_fuzz_differential jxlimport jxlimport_reference)
-    endif()
-endif()
