@@ -147,6 +147,38 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+std::string BeginFile(const std::string& path) {
+    return R"({"op":"BeginFile","arg":)" + Host::JsonString(path) + "}";
+}
+
+const std::vector<std::string>& ParsersMade() {
+    static const std::vector<std::string> lines = Lines(R"(
+        {"op":"GetValueParserFactory"}
+        {"op":"CreateLinearParser","arg":0}
+        {"op":"CreateAngleParser","arg":3}
+        {"op":"CreatePressureParser","arg":1}
+        {"op":"CreateTemperatureParser","arg":0}
+        {"op":"Release","arg":"factory"}
+    )");
+    return lines;
+}
+
+const std::vector<std::string>& ParsersReleased() {
+    static const std::vector<std::string> lines = Lines(R"(
+        {"op":"Release","arg":"pressure"}
+        {"op":"Release","arg":"temperature"}
+        {"op":"Release","arg":"angle"}
+        {"op":"Release","arg":"linear"}
+    )");
+    return lines;
+}
+
 void ExpectWalks(const std::vector<WalkCase>& cases) {
     for (const WalkCase& each : cases) {
         SCOPED_TRACE(each.behaviour);

@@ -1,6 +1,7 @@
 // Drives the real plug-in library the way a host does, and reads back what it did.
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,6 +54,17 @@ std::string Reductions(const std::string& points);
 
 // Expected lines written one per line, indentation and blank lines ignored.
 std::vector<std::string> Lines(const std::string& text);
+
+// Expected lines put together: the parts one after the other.
+std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> parts);
+
+// The line of BeginFile for this path.
+std::string BeginFile(const std::string& path);
+
+// What every file that opens gives the host around its parse: the four value parsers made
+// through the factory, and given back after the file.
+const std::vector<std::string>& ParsersMade();
+const std::vector<std::string>& ParsersReleased();
 
 // One document and the lines its walk must give the host, exactly and in order.
 struct WalkCase {

@@ -18,7 +18,11 @@
 
 namespace {
 
+using Support::BeginFile;
+using Support::Joined;
 using Support::Lines;
+using Support::ParsersMade;
+using Support::ParsersReleased;
 
 // ---- Host objects that throw at one chosen call ----------------------------------------
 
@@ -177,32 +181,6 @@ Outcome Import(Plugin::IGroundBasedMIP* plugin, const std::vector<std::string>& 
     return outcome;
 }
 
-std::string BeginFile(const std::string& path) {
-    return R"({"op":"BeginFile","arg":)" + Host::JsonString(path) + "}";
-}
-
-std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> parts) {
-    std::vector<std::string> all;
-    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
-
-const std::vector<std::string> kParsersMade = Lines(R"(
-    {"op":"GetValueParserFactory"}
-    {"op":"CreateLinearParser","arg":0}
-    {"op":"CreateAngleParser","arg":3}
-    {"op":"CreatePressureParser","arg":1}
-    {"op":"CreateTemperatureParser","arg":0}
-    {"op":"Release","arg":"factory"}
-)");
-
-const std::vector<std::string> kParsersReleased = Lines(R"(
-    {"op":"Release","arg":"pressure"}
-    {"op":"Release","arg":"temperature"}
-    {"op":"Release","arg":"angle"}
-    {"op":"Release","arg":"linear"}
-)");
-
 // Three files: a station and an observation; a station whose height is parsed, and a
 // second station; a station of its own.
 struct Files {
@@ -218,14 +196,14 @@ struct Files {
     std::vector<std::string> All() const { return {first, second, third}; }
 
     std::vector<std::string> FirstFileCalls() const {
-        return Joined({{BeginFile(first)}, kParsersMade, Lines(R"(
+        return Joined({{BeginFile(first)}, ParsersMade(), Lines(R"(
             {"op":"SetProgress","arg":50}
             {"op":"AddStation","arg":"S1"}
             {"op":"AddObservation","arg":"P1"}
             {"op":"Parse","parser":"angle","arg":"10","result":10}
             {"op":"SetHorizontalCircle","arg":10}
             {"op":"SetProgress","arg":100}
-        )"), kParsersReleased});
+        )"), ParsersReleased()});
     }
 };
 
@@ -238,16 +216,16 @@ TEST(Boundary, AHostObjectThatThrowsEndsTheImportWithWhatCameBefore) {
         std::vector<std::string> expected;
     } cases[] = {
         {"a value parser throws in the second file", 26, Thrown::Runtime,
-         Joined({files.FirstFileCalls(), {BeginFile(files.second)}, kParsersMade, Lines(R"(
+         Joined({files.FirstFileCalls(), {BeginFile(files.second)}, ParsersMade(), Lines(R"(
              {"op":"SetProgress","arg":50}
              {"op":"AddStation","arg":"S2"}
              {"op":"Parse","parser":"linear","arg":"1.5","result":1.5}
-         )"), kParsersReleased})},
+         )"), ParsersReleased()})},
         {"the receiver runs out of memory at a station", 25, Thrown::BadAlloc,
-         Joined({files.FirstFileCalls(), {BeginFile(files.second)}, kParsersMade, Lines(R"(
+         Joined({files.FirstFileCalls(), {BeginFile(files.second)}, ParsersMade(), Lines(R"(
              {"op":"SetProgress","arg":50}
              {"op":"AddStation","arg":"S2"}
-         )"), kParsersReleased})},
+         )"), ParsersReleased()})},
         {"the factory fails on its third parser", 21, Thrown::Foreign,
          Joined({files.FirstFileCalls(), {BeginFile(files.second)}, Lines(R"(
              {"op":"GetValueParserFactory"}
@@ -262,14 +240,14 @@ TEST(Boundary, AHostObjectThatThrowsEndsTheImportWithWhatCameBefore) {
          Joined({files.FirstFileCalls(), {BeginFile(files.second), R"({"op":"GetValueParserFactory"})"}})},
         {"the receiver refuses the first file", 0, Thrown::Runtime, {BeginFile(files.first)}},
         {"the receiver throws at the final progress", 12, Thrown::Runtime,
-         Joined({{BeginFile(files.first)}, kParsersMade, Lines(R"(
+         Joined({{BeginFile(files.first)}, ParsersMade(), Lines(R"(
              {"op":"SetProgress","arg":50}
              {"op":"AddStation","arg":"S1"}
              {"op":"AddObservation","arg":"P1"}
              {"op":"Parse","parser":"angle","arg":"10","result":10}
              {"op":"SetHorizontalCircle","arg":10}
              {"op":"SetProgress","arg":100}
-         )"), kParsersReleased})},
+         )"), ParsersReleased()})},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.behaviour);

@@ -5,8 +5,12 @@
 
 namespace {
 
+using Support::BeginFile;
 using Support::ImportCalls;
+using Support::Joined;
 using Support::Lines;
+using Support::ParsersMade;
+using Support::ParsersReleased;
 
 std::vector<std::string> Without(std::vector<std::string> calls, const std::vector<std::string>& ops) {
     calls.erase(std::remove_if(calls.begin(), calls.end(),
@@ -23,12 +27,6 @@ std::vector<std::string> Without(std::vector<std::string> calls, const std::vect
 const std::vector<std::string> kParserTraffic = {"GetValueParserFactory", "CreateLinearParser", "CreateAngleParser",
                                                  "CreatePressureParser", "CreateTemperatureParser", "Release"};
 
-std::string JsonPath(const std::string& path) {
-    std::string escaped;
-    for (char c : path) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    return escaped;
-}
-
 TEST(ImportDriver, EmptyListMakesNoCall) { EXPECT_TRUE(ImportCalls({}).empty()); }
 
 TEST(ImportDriver, FileThatCannotBeOpenedDoesNotStopTheNext) {
@@ -39,13 +37,13 @@ TEST(ImportDriver, FileThatCannotBeOpenedDoesNotStopTheNext) {
         "<StationRecord><StationName>S1</StationName></StationRecord>"));
     const auto calls = Without(ImportCalls({missing, folder, "", good}), kParserTraffic);
     EXPECT_EQ(calls, Lines(R"(
-        {"op":"BeginFile","arg":")" + JsonPath(missing) + R"("}
+        )" + BeginFile(missing) + R"(
         {"op":"ShowMessage","arg":"Не удается открыть файл"}
-        {"op":"BeginFile","arg":")" + JsonPath(folder) + R"("}
+        )" + BeginFile(folder) + R"(
         {"op":"ShowMessage","arg":"Не удается открыть файл"}
         {"op":"BeginFile","arg":""}
         {"op":"ShowMessage","arg":"Не удается открыть файл"}
-        {"op":"BeginFile","arg":")" + JsonPath(good) + R"("}
+        )" + BeginFile(good) + R"(
         {"op":"SetProgress","arg":50}
         {"op":"AddStation","arg":"S1"}
         {"op":"SetProgress","arg":100}
@@ -56,33 +54,12 @@ TEST(ImportDriver, FilesInListOrderEachWithItsOwnParsers) {
     const std::string first = Support::WriteScratchFile("first.jxl", "<JOBFile/>");
     const std::string second = Support::WriteScratchFile("second.jxl", "<JOB");
     const auto calls = ImportCalls({first, second}, {true, false, false});
-    std::vector<std::string> expected;
-    for (const std::string& path : {first, second}) {
-        expected.push_back(R"({"op":"BeginFile","arg":")" + JsonPath(path) + R"("})");
-        for (const std::string& line : Lines(R"(
-                {"op":"GetValueParserFactory"}
-                {"op":"CreateLinearParser","arg":0}
-                {"op":"CreateAngleParser","arg":3}
-                {"op":"CreatePressureParser","arg":1}
-                {"op":"CreateTemperatureParser","arg":0}
-                {"op":"Release","arg":"factory"}
-            )"))
-            expected.push_back(line);
-        if (path == first) {
-            expected.push_back(R"({"op":"SetProgress","arg":50})");
-        } else {
-            expected.push_back(R"({"op":"SetResult","arg":-1})");
-            expected.push_back(R"({"op":"ShowMessage","arg":"Ошибка в формате файла"})");
-        }
-        for (const std::string& line : Lines(R"(
-                {"op":"SetProgress","arg":100}
-                {"op":"Release","arg":"pressure"}
-                {"op":"Release","arg":"temperature"}
-                {"op":"Release","arg":"angle"}
-                {"op":"Release","arg":"linear"}
-            )"))
-            expected.push_back(line);
-    }
+    const std::vector<std::string> done = {R"({"op":"SetProgress","arg":100})"};
+    const auto expected = Joined({{BeginFile(first)}, ParsersMade(), {R"({"op":"SetProgress","arg":50})"}, done,
+                                  ParsersReleased(), {BeginFile(second)}, ParsersMade(), Lines(R"(
+                                      {"op":"SetResult","arg":-1}
+                                      {"op":"ShowMessage","arg":"Ошибка в формате файла"}
+                                  )"), done, ParsersReleased()});
     EXPECT_EQ(calls, expected);
 }
 
@@ -106,7 +83,7 @@ TEST(ImportDriver, PathsBeyondAscii) {
     const std::string path = Support::WriteScratchFile("съёмка 測量.jxl", "<JOBFile><FieldBook/><Reductions/></JOBFile>");
     const auto calls = Without(ImportCalls({path}), kParserTraffic);
     EXPECT_EQ(calls, Lines(R"(
-        {"op":"BeginFile","arg":")" + JsonPath(path) + R"("}
+        )" + BeginFile(path) + R"(
         {"op":"SetProgress","arg":50}
         {"op":"SetProgress","arg":100}
     )"));
@@ -122,7 +99,7 @@ TEST(ImportDriver, PathsThatAreNotUtf8) {
     for (const char* byte : {"\xE9", "\xFF"}) shown.replace(shown.find(byte), 1, "\xEF\xBF\xBD");
     const auto calls = Without(ImportCalls({path}), kParserTraffic);
     EXPECT_EQ(calls, Lines(R"(
-        {"op":"BeginFile","arg":")" + JsonPath(shown) + R"("}
+        )" + BeginFile(shown) + R"(
         {"op":"SetProgress","arg":50}
         {"op":"AddStation","arg":"S1"}
         {"op":"SetProgress","arg":100}

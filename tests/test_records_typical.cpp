@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "host/calls.h"
 #include "support.h"
 
 namespace {
@@ -13,7 +12,7 @@ namespace {
 const std::string kTypical = std::string(JXL_SOURCE_DIR) + "/examples/typical.jxl";
 
 std::vector<std::string> TypicalTrace(const std::string& slopeDistance) {
-    std::vector<std::string> lines = {R"({"op":"BeginFile","arg":)" + Host::JsonString(kTypical) + "}"};
+    std::vector<std::string> lines = {Support::BeginFile(kTypical)};
     for (const std::string& line : Support::Lines(R"(
         {"op":"GetValueParserFactory"}
         {"op":"CreateLinearParser","arg":0}
@@ -81,7 +80,7 @@ TEST(TypicalJob, LeavesNoTargetOrAtmosphereToTheNextFile) {
         <PointRecord><Name>P2</Name><TargetID>t1</TargetID><Circle><EDMDistance>100.0</EDMDistance></Circle></PointRecord>
     )"));
     std::vector<std::string> expected = TypicalTrace("99.9656");
-    expected.push_back(R"({"op":"BeginFile","arg":)" + Host::JsonString(next) + "}");
+    expected.push_back(Support::BeginFile(next));
     for (const std::string& line : Support::Lines(R"(
         {"op":"GetValueParserFactory"}
         {"op":"CreateLinearParser","arg":0}
