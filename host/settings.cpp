@@ -14,6 +14,13 @@ std::string_view Trimmed(std::string_view text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
+// An integer as people write it: "+1" as well as "1".
+bool ParseInt(std::string_view text, std::int32_t* value) {
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), *value);
+    return parsed.ec == std::errc() && parsed.ptr == text.data() + text.size();
+}
+
 }  // namespace
 
 std::string_view WithoutByteOrderMark(std::string_view text) {
@@ -42,11 +49,8 @@ bool CSettingsStore::LoadText(std::string_view text, const std::string& name, st
         std::string_view key, digits;
         const SettingsLine kind = ReadSettingsLine(line, &key, &digits);
         if (kind == SettingsLine::Skipped) continue;
-        if (digits.size() > 1 && digits[0] == '+' && digits[1] != '-') digits.remove_prefix(1);
         std::int32_t value = 0;
-        const auto parsed = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-        if (kind != SettingsLine::Setting || digits.empty() || parsed.ec != std::errc() ||
-            parsed.ptr != digits.data() + digits.size()) {
+        if (kind != SettingsLine::Setting || !ParseInt(digits, &value)) {
             *error = name + ":" + std::to_string(number) + ": expected Key=integer";
             return false;
         }
