@@ -14,7 +14,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "plugin_abi.h"
+#include "sdk/plugin_abi.h"
 
 enum {
     kBeginFile, kSetResult, kShowMessage, kSetProgress, kAddStation, kSetInstrumentHeight, kSetPressure,

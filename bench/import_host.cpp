@@ -12,7 +12,7 @@
 #include "host/plugin_library.h"
 #include "host/value_parsers.h"
 #include "sdk/interfaces.h"
-#include "sdk/utf.h"
+#include "platform/utf.h"
 
 namespace {
 
@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
         return 3;
     }
     Plugin::IGroundBasedMIP* plugin = library.CreatePlugin()();
-    Host::CFileList files({Plugin::FromUtf8(argv[2])});
+    Host::CFileList files({Platform::FromUtf8(argv[2])});
     CCountingReceiver receiver;
     plugin->Import(&files, &receiver);
     plugin->Release();

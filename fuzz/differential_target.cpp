@@ -19,7 +19,7 @@
 #include "host/receiver.h"
 #include "host/settings.h"
 #include "sdk/interfaces.h"
-#include "sdk/utf.h"
+#include "platform/utf.h"
 
 namespace {
 
@@ -87,7 +87,7 @@ std::vector<std::string> Import(CreatePluginFunction create, const std::string& 
     Host::CSettingsReader reader(store);
     plugin->LoadSettings(&reader);
 
-    Host::CFileList files({Plugin::FromUtf8(path)});
+    Host::CFileList files({Platform::FromUtf8(path)});
     Host::CallRecorder recorder;
     {
         Host::CRecordingReceiver receiver(&recorder);

@@ -18,7 +18,7 @@
 #include "host/receiver.h"
 #include "host/settings.h"
 #include "sdk/interfaces.h"
-#include "sdk/utf.h"
+#include "platform/utf.h"
 
 extern "C" Plugin::IGroundBasedMIP* CreatePlugin();
 
@@ -119,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Host::CSettingsReader reader(store);
     plugin->LoadSettings(&reader);
 
-    Host::CFileList files({Plugin::FromUtf8(file.Path())});
+    Host::CFileList files({Platform::FromUtf8(file.Path())});
     Host::CallRecorder recorder;
     {
         Host::CRecordingReceiver receiver(&recorder);

@@ -1,6 +1,6 @@
 #include "host/plugin_library.h"
 
-#include "sdk/utf.h"
+#include "platform/utf.h"
 
 #ifdef _WIN32
 #include "platform/win32.h"
@@ -19,7 +19,7 @@ CPluginLibrary::~CPluginLibrary() {
 }
 
 bool CPluginLibrary::Load(const std::string& path, std::string* error) {
-    const Plugin::WString wide = Plugin::FromUtf8(path);
+    const Plugin::WString wide = Platform::FromUtf8(path);
     HMODULE module = ::LoadLibraryW(wide.c_str());
     if (!module) {
         *error = "cannot load plug-in library " + path + " (error " + std::to_string(::GetLastError()) + ")";
@@ -41,7 +41,7 @@ std::string CPluginLibrary::DefaultPath() {
     const DWORD length = ::GetModuleFileNameW(nullptr, buffer, 32768);
     Plugin::WString path(buffer, length);
     path.erase(path.find_last_of(L"\\/") + 1);
-    return Plugin::ToUtf8(path) + "jxlimport.dll";
+    return Platform::ToUtf8(path) + "jxlimport.dll";
 }
 
 #else

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "platform/win32.h"
-#include "sdk/utf.h"
+#include "platform/utf.h"
 
 namespace Host {
 
@@ -11,19 +11,19 @@ CRecordingPropertyView::~CRecordingPropertyView() {
     for (Plugin::IComboItem* item : keptItems) item->Release();
 }
 
-void CRecordingPropertyView::SetHeading(const Plugin::WChar* text) { headings.push_back(Plugin::ToUtf8(text)); }
+void CRecordingPropertyView::SetHeading(const Plugin::WChar* text) { headings.push_back(Platform::ToUtf8(text)); }
 
 bool CRecordingPropertyView::AddComboProperty(std::int32_t index, bool flag, const Plugin::WChar* label,
                                               Plugin::IEnumerator<Plugin::IComboItem*>* items,
                                               std::int32_t currentValue) {
-    ComboPropertySeen property{index, flag, Plugin::ToUtf8(label), {}, currentValue};
+    ComboPropertySeen property{index, flag, Platform::ToUtf8(label), {}, currentValue};
     int position = 0;
     for (items->Reset(); items->HasCurrent(); items->MoveNext(), ++position) {
         Plugin::IComboItem* item = items->GetCurrent();
         // Ours to free, even when recording it runs out of memory.
         const std::unique_ptr<Plugin::WChar, decltype(&::SysFreeString)> text(item->GetText(), &::SysFreeString);
         property.choices.push_back(
-            {item->GetValue(), text ? Plugin::ToUtf8({text.get(), ::SysStringLen(text.get())}) : ""});
+            {item->GetValue(), text ? Platform::ToUtf8({text.get(), ::SysStringLen(text.get())}) : ""});
         if (position == keepItem) {
             item->AddRef();
             keptItems.push_back(item);

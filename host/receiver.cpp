@@ -1,7 +1,7 @@
 #include "host/receiver.h"
 
 #include "host/value_parsers.h"
-#include "sdk/utf.h"
+#include "platform/utf.h"
 
 namespace Host {
 
@@ -11,7 +11,7 @@ Plugin::IValueParserFactory* CRecordingReceiver::GetValueParserFactory() {
 }
 
 void CRecordingReceiver::Record(const char* op, const Plugin::WChar* text) {
-    Record(op, text ? Plugin::ToUtf8(text) : std::string());
+    Record(op, text ? Platform::ToUtf8(text) : std::string());
 }
 
 }  // namespace Host

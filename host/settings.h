@@ -3,7 +3,6 @@
 
 #include <map>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "sdk/interfaces.h"
@@ -11,23 +10,9 @@
 namespace Host {
 
 // Keys in UTF-8, values as the host stores them: 32-bit integers.
-class CSettingsStore {
-public:
+struct CSettingsStore {
     std::map<std::string, std::int32_t> values;
-
-    // Lines "Key=integer", blanks allowed around key and value; blank lines and lines
-    // starting with '#' or ';' are skipped, and so is a UTF-8 byte order mark. False, with
-    // "name:line: ..." as the reason, when a line is not of that form.
-    bool LoadText(std::string_view text, const std::string& name, std::string* error);
 };
-
-// One line of a settings file: blank or a comment ('#' or ';'), a setting "Key=value" (its
-// key and value with the blanks around them taken off), or neither.
-enum class SettingsLine { Skipped, Setting, Malformed };
-SettingsLine ReadSettingsLine(std::string_view line, std::string_view* key, std::string_view* value);
-
-// Where a settings file's lines start: after its UTF-8 byte order mark, if it has one.
-std::string_view WithoutByteOrderMark(std::string_view text);
 
 // Answers from the store; records every key it is asked for.
 class CSettingsReader final : public Plugin::ISettingsReader {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "sdk/utf.h"
+#include "platform/utf.h"
 
 namespace Host {
 namespace {
@@ -18,7 +18,7 @@ public:
     bool Parse(const Plugin::WChar* text, double* value) override {
         const Plugin::WStringView view = text ? Plugin::WStringView(text) : Plugin::WStringView();
         const std::optional<double> result = ParseDecimal(view);
-        if (m_recorder) m_recorder->calls.push_back(Call::Parse(m_label, Plugin::ToUtf8(view), result));
+        if (m_recorder) m_recorder->calls.push_back(Call::Parse(m_label, Platform::ToUtf8(view), result));
         if (result) *value = *result;
         return result.has_value();
     }

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <optional>
 
-#include "sdk/wide.h"
+#include "platform/wide.h"
 
 namespace Platform {
 
@@ -17,7 +17,7 @@ public:
 
     // False when the path names nothing that can be opened for reading as a file:
     // missing, no access, a directory.
-    bool Open(const Plugin::WString& path);
+    bool Open(const WString& path);
 
     // The size in bytes, or nothing when it cannot be determined. Leaves the position at
     // the start.

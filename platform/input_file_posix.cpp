@@ -1,6 +1,6 @@
 #include "platform/input_file.h"
 
-#include "sdk/utf.h"
+#include "platform/utf.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -14,10 +14,10 @@ CInputFile::~CInputFile() {
     if (m_fd >= 0) ::close(m_fd);
 }
 
-bool CInputFile::Open(const Plugin::WString& path) {
+bool CInputFile::Open(const WString& path) {
     // File names here are bytes: the host's UTF-16 path becomes UTF-8, and a byte that
     // its host could not read as UTF-8 comes back as it was.
-    const std::string name = Plugin::FileNameToBytes(path);
+    const std::string name = FileNameToBytes(path);
     if (name.empty() || name.find('\0') != std::string::npos) return false;
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it has no size and is
     // refused when asked for one.

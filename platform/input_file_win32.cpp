@@ -10,7 +10,7 @@ CInputFile::~CInputFile() {
     if (m_handle) ::CloseHandle(m_handle);
 }
 
-bool CInputFile::Open(const Plugin::WString& path) {
+bool CInputFile::Open(const WString& path) {
     // Directories need FILE_FLAG_BACKUP_SEMANTICS to open, so they are refused here.
     const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);

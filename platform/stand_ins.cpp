@@ -3,8 +3,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <map>
-#include <vector>
 
 namespace {
 
@@ -115,64 +113,6 @@ void DecodeCp1251(const unsigned char* p, const unsigned char* end, CWideSink& s
     }
 }
 
-// ---- Resources ------------------------------------------------------------------------
-
-struct StringTableEntry {
-    unsigned id;
-    const char16_t* text;
-};
-
-// Generated from resources/strings.rc, the one source of the texts.
-constexpr StringTableEntry kStringTable[] = {
-#include "string_table.inc"
-};
-constexpr WORD kStringTableLanguage = 1049;
-
-struct ResourceBlock {
-    std::vector<char16_t> data;
-};
-
-// RT_STRING blocks as the resource compiler lays them out: block n holds ids 16(n-1) to
-// 16(n-1)+15, each a count followed by that many code units.
-const std::map<WORD, ResourceBlock>& StringBlocks() {
-    static const std::map<WORD, ResourceBlock> blocks = [] {
-        std::map<WORD, std::vector<const char16_t*>> texts;
-        for (const auto& entry : kStringTable) {
-            auto& slots = texts[static_cast<WORD>(entry.id / 16 + 1)];
-            slots.resize(16, nullptr);
-            slots[entry.id % 16] = entry.text;
-        }
-        std::map<WORD, ResourceBlock> result;
-        for (const auto& [number, slots] : texts) {
-            auto& data = result[number].data;
-            for (const char16_t* text : slots) {
-                const std::size_t length = text ? std::char_traits<char16_t>::length(text) : 0;
-                data.push_back(static_cast<char16_t>(length));
-                data.insert(data.end(), text, text + length);
-            }
-        }
-        return result;
-    }();
-    return blocks;
-}
-
-bool IsIntResource(LPCWSTR name) { return reinterpret_cast<std::uintptr_t>(name) <= 0xFFFF; }
-
-HRSRC FindStringBlock(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language) {
-    if (module != Platform::OwnModule() || type != RT_STRING || !IsIntResource(name) ||
-        (language != 0 && language != kStringTableLanguage)) {
-        t_lastError = 1813;  // ERROR_RESOURCE_TYPE_NOT_FOUND
-        return nullptr;
-    }
-    const auto& blocks = StringBlocks();
-    const auto found = blocks.find(static_cast<WORD>(reinterpret_cast<std::uintptr_t>(name)));
-    if (found == blocks.end()) {
-        t_lastError = 1814;  // ERROR_RESOURCE_NAME_NOT_FOUND
-        return nullptr;
-    }
-    return reinterpret_cast<HRSRC>(const_cast<ResourceBlock*>(&found->second));
-}
-
 char g_ownModule;
 
 }  // namespace
@@ -181,7 +121,7 @@ DWORD GetLastError() { return t_lastError; }
 void SetLastError(DWORD error) { t_lastError = error; }
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char* bytes, int byteCount,
-                        Plugin::WChar* wide, int wideCount) {
+                        Platform::WChar* wide, int wideCount) {
     if (!bytes || byteCount == 0 || byteCount < -1 || wideCount < 0 || (wideCount > 0 && !wide)) {
         t_lastError = ERROR_INVALID_PARAMETER;
         return 0;
@@ -213,54 +153,34 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, const char* bytes, int byteC
     return sink.Count();
 }
 
-HRSRC FindResourceExW(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language) {
-    return FindStringBlock(module, type, name, language);
-}
-
-HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
-    return FindStringBlock(module, type, name, 0);
-}
-
-HGLOBAL LoadResource(HMODULE module, HRSRC resource) {
-    if (!resource || module != Platform::OwnModule()) return nullptr;
-    return const_cast<char16_t*>(reinterpret_cast<const ResourceBlock*>(resource)->data.data());
-}
-
-void* LockResource(HGLOBAL data) { return data; }
-
-DWORD SizeofResource(HMODULE module, HRSRC resource) {
-    if (!resource || module != Platform::OwnModule()) return 0;
-    return static_cast<DWORD>(reinterpret_cast<const ResourceBlock*>(resource)->data.size() * sizeof(char16_t));
-}
-
-Plugin::BSTR SysAllocStringLen(const Plugin::WChar* text, UINT length) {
-    const std::size_t bytes = std::size_t{length} * sizeof(Plugin::WChar);
-    if (bytes > 0xFFFFFFFFu - sizeof(std::uint32_t) - sizeof(Plugin::WChar)) return nullptr;
-    auto* block = static_cast<unsigned char*>(std::malloc(sizeof(std::uint32_t) + bytes + sizeof(Plugin::WChar)));
+BSTR SysAllocStringLen(const Platform::WChar* text, UINT length) {
+    const std::size_t bytes = std::size_t{length} * sizeof(Platform::WChar);
+    if (bytes > 0xFFFFFFFFu - sizeof(std::uint32_t) - sizeof(Platform::WChar)) return nullptr;
+    auto* block = static_cast<unsigned char*>(std::malloc(sizeof(std::uint32_t) + bytes + sizeof(Platform::WChar)));
     if (!block) return nullptr;
     const auto prefix = static_cast<std::uint32_t>(bytes);
     std::memcpy(block, &prefix, sizeof prefix);
-    auto* result = reinterpret_cast<Plugin::BSTR>(block + sizeof prefix);
+    auto* result = reinterpret_cast<BSTR>(block + sizeof prefix);
     if (text) std::memcpy(result, text, bytes);
     else std::memset(result, 0, bytes);
     result[length] = 0;
     return result;
 }
 
-Plugin::BSTR SysAllocString(const Plugin::WChar* text) {
+BSTR SysAllocString(const Platform::WChar* text) {
     if (!text) return nullptr;
-    return SysAllocStringLen(text, static_cast<UINT>(std::char_traits<Plugin::WChar>::length(text)));
+    return SysAllocStringLen(text, static_cast<UINT>(std::char_traits<Platform::WChar>::length(text)));
 }
 
-void SysFreeString(Plugin::BSTR text) {
+void SysFreeString(BSTR text) {
     if (text) std::free(reinterpret_cast<unsigned char*>(text) - sizeof(std::uint32_t));
 }
 
-UINT SysStringLen(Plugin::BSTR text) {
+UINT SysStringLen(BSTR text) {
     if (!text) return 0;
     std::uint32_t bytes;
     std::memcpy(&bytes, reinterpret_cast<unsigned char*>(text) - sizeof bytes, sizeof bytes);
-    return bytes / sizeof(Plugin::WChar);
+    return bytes / sizeof(Platform::WChar);
 }
 
 HMODULE Platform::OwnModule() { return reinterpret_cast<HMODULE>(&g_ownModule); }

@@ -3,7 +3,7 @@
 // uses them is one piece of code on both systems.
 #pragma once
 
-#include "sdk/wide.h"
+#include "platform/wide.h"
 
 #ifdef _WIN32
 
@@ -24,16 +24,11 @@ using DWORD = std::uint32_t;
 using UINT = unsigned int;
 using WORD = std::uint16_t;
 using HRESULT = std::int32_t;
-using LPCWSTR = const Plugin::WChar*;
+using LPCWSTR = const Platform::WChar*;
+using BSTR = Platform::WChar*;  // OLE automation's string
 
 struct HINSTANCE__;
 using HMODULE = HINSTANCE__*;
-struct HRSRC__;
-using HRSRC = HRSRC__*;
-using HGLOBAL = void*;
-
-#define MAKEINTRESOURCEW(i) (reinterpret_cast<LPCWSTR>(static_cast<std::uintptr_t>(static_cast<WORD>(i))))
-#define RT_STRING MAKEINTRESOURCEW(6)
 
 constexpr UINT CP_ACP = 0;
 constexpr UINT CP_THREAD_ACP = 3;
@@ -55,25 +50,20 @@ void SetLastError(DWORD error);
 // UTF-8 as Windows decodes it (each maximal invalid subpart becomes U+FFFD), and
 // windows-1251 for the ANSI code pages.
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char* bytes, int byteCount,
-                        Plugin::WChar* wide, int wideCount);
-
-HRSRC FindResourceExW(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language);
-HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
-HGLOBAL LoadResource(HMODULE module, HRSRC resource);
-void* LockResource(HGLOBAL data);
-DWORD SizeofResource(HMODULE module, HRSRC resource);
+                        Platform::WChar* wide, int wideCount);
 
 // BSTR: a 32-bit byte length in front of the text, a zero terminator behind it.
-Plugin::BSTR SysAllocString(const Plugin::WChar* text);
-Plugin::BSTR SysAllocStringLen(const Plugin::WChar* text, UINT length);
-void SysFreeString(Plugin::BSTR text);
-UINT SysStringLen(Plugin::BSTR text);
+BSTR SysAllocString(const Platform::WChar* text);
+BSTR SysAllocStringLen(const Platform::WChar* text, UINT length);
+void SysFreeString(BSTR text);
+UINT SysStringLen(BSTR text);
 
 #endif
 
 namespace Platform {
 
-// The module whose resources hold the plug-in's string table.
+// The module this code is linked into: the library, or an executable that links the code
+// directly. Its resources hold the string table.
 HMODULE OwnModule();
 
 }  // namespace Platform

@@ -1,15 +1,17 @@
 #include "plugin/import_plugin.h"
 
 #include "platform/win32.h"
-#include "sdk/boundary.h"
+#include "plugin/boundary.h"
 
 namespace Plugin {
 namespace {
 
 constexpr GUID kPluginId = {0xAF194BB5, 0xF1AA, 0x46DC, {0xAA, 0xCB, 0x56, 0xDE, 0x17, 0x0D, 0x87, 0xDF}};
 
+using Reader::ImportFlags;
+
 const WChar* const kSettingKeys[ImportFlags::kCount] = {WIDE("ConsiderPrismConstant"), WIDE("ParseFieldBookNode"),
-                                     WIDE("ParseReductionsNode")};
+                                                       WIDE("ParseReductionsNode")};
 
 }  // namespace
 
@@ -30,6 +32,8 @@ std::int32_t CImportPluginImpl::GetFixedValue() { return 1; }
 void CImportPluginImpl::LoadSettings(ISettingsReader* reader) {
     if (!reader) return;
     Guarded([&] {
+        // The default asked for is 1 whatever the flag holds now, and only a stored 1 is
+        // true: a missing setting is on, a damaged one (2, -1) is off.
         for (int i = 0; i < ImportFlags::kCount; ++i) m_flags.ByIndex(i) = reader->ReadInt(kSettingKeys[i], 1) == 1;
     });
 }

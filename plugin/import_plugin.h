@@ -1,7 +1,7 @@
 // The plug-in object the host drives: identity, settings, the settings list and the import.
 #pragma once
 
-#include "plugin/import_flags.h"
+#include "reader/import_flags.h"
 #include "sdk/ref_counted.h"
 
 namespace Plugin {
@@ -36,7 +36,7 @@ private:
     void ImportFile(const WString& path, IImportReceiver* receiver);
 
     IPropertyListView* m_view = nullptr;  // the host's; never released
-    ImportFlags m_flags;
+    Reader::ImportFlags m_flags;
 };
 
 }  // namespace Plugin

@@ -1,9 +1,9 @@
 // The three settings as combo properties in the host's property list view.
 #include <vector>
 
-#include "sdk/boundary.h"
+#include "plugin/boundary.h"
 #include "plugin/import_plugin.h"
-#include "plugin/resource_string.h"
+#include "resources/resource_string.h"
 #include "sdk/combo.h"
 
 namespace Plugin {
@@ -13,12 +13,6 @@ struct ComboChoice {
     std::int32_t value;
     WString text;
 };
-
-WString LoadText(unsigned id) {
-    WString text;
-    LoadResourceString(text, id);  // a missing text shows as an empty one
-    return text;
-}
 
 // The view takes its own reference to every item it keeps; ours go when this returns.
 bool PublishCombo(IPropertyListView* view, std::int32_t index, bool flag, const WString& label,
@@ -47,14 +41,20 @@ void CImportPluginImpl::InitializeView(IPropertyListView* view) {
     m_view = view;
     if (!m_view) return;
     Guarded([&] {
-        m_view->SetHeading(LoadText(103).c_str());
+        using Resources::LoadText;
+        m_view->SetHeading(LoadText(IDS_SETTINGS_HEADING).c_str());
 
-        std::vector<ComboChoice> choices{{1, LoadText(104)}, {0, LoadText(105)}};
-        PublishCombo(m_view, 0, true, LoadText(106), choices, m_flags.ConsiderPrismConstant ? 1 : 0);
+        // Each property offers the value 1 first; its current value is the choice that
+        // matches the flag. The flag argument means something to the view only; the
+        // plug-in always passes true.
+        std::vector<ComboChoice> choices{{1, LoadText(IDS_PRISM_CONSTANT_APPLY)},
+                                         {0, LoadText(IDS_PRISM_CONSTANT_IGNORE)}};
+        PublishCombo(m_view, 0, true, LoadText(IDS_PRISM_CONSTANT_LABEL), choices,
+                     m_flags.ConsiderPrismConstant ? 1 : 0);
 
-        choices = {{1, LoadText(107)}, {0, LoadText(108)}};
-        PublishCombo(m_view, 1, true, LoadText(109), choices, m_flags.ParseFieldBookNode ? 1 : 0);
-        PublishCombo(m_view, 2, true, LoadText(110), choices, m_flags.ParseReductionsNode ? 1 : 0);
+        choices = {{1, LoadText(IDS_SECTION_IMPORT)}, {0, LoadText(IDS_SECTION_SKIP)}};
+        PublishCombo(m_view, 1, true, LoadText(IDS_FIELD_BOOK_LABEL), choices, m_flags.ParseFieldBookNode ? 1 : 0);
+        PublishCombo(m_view, 2, true, LoadText(IDS_REDUCTIONS_LABEL), choices, m_flags.ParseReductionsNode ? 1 : 0);
     });
 }
 
@@ -66,7 +66,7 @@ void CImportPluginImpl::ApplyChanges() {
     if (!m_view) return;  // no view was ever handed to us: nothing was chosen
     Guarded([&] {
         std::int32_t answer = 0;  // not reset between properties: a view that answers nothing repeats the last
-        for (int index = 0; index < ImportFlags::kCount; ++index) {
+        for (int index = 0; index < Reader::ImportFlags::kCount; ++index) {
             m_view->GetComboValue(index, &answer);
             m_flags.ByIndex(index) = answer == 1;
         }

@@ -3,13 +3,13 @@
 #include <climits>
 #include <cstring>
 
-#include "sdk/error.h"
+#include "platform/error.h"
 
 namespace Reader {
 namespace {
 
 [[noreturn]] void ThrowLastError() {
-    throw Plugin::CHResultError(HRESULT_FROM_WIN32(::GetLastError()));
+    throw Platform::CHResultError(HRESULT_FROM_WIN32(::GetLastError()));
 }
 
 }  // namespace
@@ -31,7 +31,7 @@ CDecodedText::CDecodedText(const char* bytes, UINT codePage) {
     }
 
     const std::size_t length = n + std::strlen(bytes + n);
-    if (length >= static_cast<std::size_t>(INT_MAX)) throw Plugin::CHResultError(HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER));
+    if (length >= static_cast<std::size_t>(INT_MAX)) throw Platform::CHResultError(HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER));
     // With its terminator. No code page makes more wide characters than bytes, so the
     // retry below is for safety only.
     const int byteCount = static_cast<int>(length) + 1;
@@ -54,7 +54,7 @@ CDecodedText::CDecodedText(const char* bytes, UINT codePage) {
     while (m_length < static_cast<std::size_t>(converted) && m_text[m_length] != 0) ++m_length;
     if (m_length == static_cast<std::size_t>(converted)) {
         // Cannot happen with a terminated input, but the text must end in a zero.
-        if (converted == capacity) throw Plugin::CHResultError(HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
+        if (converted == capacity) throw Platform::CHResultError(HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
         m_text[m_length] = 0;
     }
 }

@@ -1,14 +1,12 @@
 // The walk over one document: parse, note the encoding, find the root, and hand the
 // sections' records to their handlers in document order.
 #include "platform/large_memory.h"
-#include "plugin/resource_string.h"
 #include "reader/parser.h"
 #include "reader/screen.h"
+#include "resources/resource_string.h"
 
 namespace Reader {
 namespace {
-
-constexpr unsigned kFormatErrorMessage = 102;
 
 XmlNode* FirstDeclaration(const XmlDocument& document) {
     for (XmlNode* node = document.first_node(); node; node = node->next_sibling())
@@ -72,9 +70,7 @@ void CParser::ParseReductions(XmlNode* root) {
 
 void CParser::ReportFormatError() {
     m_receiver->SetResult(-1);
-    Plugin::WString text;
-    Plugin::LoadResourceString(text, kFormatErrorMessage);
-    m_receiver->ShowMessage(text.c_str());
+    m_receiver->ShowMessage(Resources::LoadText(IDS_BAD_FILE_FORMAT).c_str());
 }
 
 }  // namespace Reader

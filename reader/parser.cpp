@@ -2,14 +2,14 @@
 
 namespace Reader {
 
-CParser::CParser(Plugin::IImportReceiver* receiver, const Plugin::ImportFlags* flags)
+CParser::CParser(Plugin::IImportReceiver* receiver, const ImportFlags* flags)
     : m_receiver(receiver), m_flags(flags) {
     Plugin::CRefPtr<Plugin::IValueParserFactory> factory;
     factory.Attach(m_receiver->GetValueParserFactory());
-    m_linearParser.Attach(factory->CreateLinearParser(0));
-    m_angleParser.Attach(factory->CreateAngleParser(3));
-    m_pressureParser.Attach(factory->CreatePressureParser(1));
-    m_temperatureParser.Attach(factory->CreateTemperatureParser(0));
+    m_linearParser.Attach(factory->CreateLinearParser(Plugin::kLinearParserKind));
+    m_angleParser.Attach(factory->CreateAngleParser(Plugin::kAngleParserKind));
+    m_pressureParser.Attach(factory->CreatePressureParser(Plugin::kPressureParserKind));
+    m_temperatureParser.Attach(factory->CreateTemperatureParser(Plugin::kTemperatureParserKind));
 }
 
 // Members go in reverse order: the tables, then the parsers from pressure to linear.

@@ -9,8 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "plugin/import_flags.h"
 #include "reader/decode.h"
+#include "reader/import_flags.h"
+#include "reader/screen.h"
 #include "reader/xml.h"
 #include "sdk/interfaces.h"
 #include "sdk/ref_ptr.h"
@@ -40,23 +41,18 @@ public:
     using ReceiverSetter = void (Plugin::IImportReceiver::*)(double);
 
     // Obtains the four value parsers from the receiver's factory.
-    CParser(Plugin::IImportReceiver* receiver, const Plugin::ImportFlags* flags);
+    CParser(Plugin::IImportReceiver* receiver, const ImportFlags* flags);
     ~CParser();
     CParser(const CParser&) = delete;
     CParser& operator=(const CParser&) = delete;
 
     // Parses the zero-terminated `buffer` in place and walks it. Badly formed files are
-    // reported to the receiver, not thrown. kScreenPadding readable bytes must follow
-    // the terminator. The terminator is followed by at least
-    // kScreenPadding more readable bytes (reader/screen.h).
+    // reported to the receiver, not thrown. The terminator must be followed by at least
+    // kDocumentPadding more readable bytes.
+    static constexpr std::size_t kDocumentPadding = kScreenPadding;
     void ParseDocument(char* buffer);
 
-    // Registers the record handlers; an element name that has one keeps it.
-    void RegisterHandlers();
-    void RegisterHandler(std::string name, Handler handler);
-    // Calls the handler registered under the node's name, if any.
-    void Dispatch(XmlNode* node);
-
+private:
     // File text as wide text, in the encoding the declaration named.
     CDecodedText DecodeText(const char* text) const { return CDecodedText(text, m_codePage); }
     // The text of the first child element (or attribute) of this name; the empty text
@@ -70,10 +66,15 @@ public:
         return DecodeText(attribute ? attribute->value() : "");
     }
 
-private:
     void ParseFieldBook(XmlNode* root);
     void ParseReductions(XmlNode* root);
     void ReportFormatError();
+
+    // Registers the record handlers; an element name that has one keeps it.
+    void RegisterHandlers();
+    void RegisterHandler(std::string name, Handler handler);
+    // Calls the handler registered under the node's name, if any.
+    void Dispatch(XmlNode* node);
 
     // Record handlers.
     void ParsePointRecord(XmlNode* record);
@@ -105,7 +106,7 @@ private:
     std::map<std::string, Handler, std::less<>> m_handlers;
     std::map<Plugin::WString, AtmosphereEntry, std::less<>> m_atmospheres;
     std::map<Plugin::WString, TargetEntry, std::less<>> m_targets;
-    const Plugin::ImportFlags* m_flags;
+    const ImportFlags* m_flags;
     Plugin::WString m_encoding;
     UINT m_codePage = CP_UTF8;  // follows m_encoding
 };

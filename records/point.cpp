@@ -4,6 +4,8 @@
 namespace Reader {
 
 void CParser::ParsePointRecord(XmlNode* record) {
+    // Only the very text "true", as controllers write it, marks a record deleted: any other
+    // spelling keeps it, so that nothing the surveyor recorded is dropped on a guess.
     if (DecodeChild(record, "Deleted") == WIDE("true")) return;
     const CDecodedText name = DecodeChild(record, "Name");
     if (name.empty()) return;

@@ -1,6 +1,13 @@
-# Makes the string table of resources/strings.rc into C++ entries for systems without
-# Windows resources: one `{ id, u"text" },` line per string.
-#   cmake -DINPUT=strings.rc -DOUTPUT=string_table.inc -P string_table.cmake
+# Makes the string table of strings.rc into C++ entries for systems without Windows
+# resources: one `{id, u"text"},` line per string, its id read from string_ids.h.
+#   cmake -DINPUT=strings.rc -DIDS=string_ids.h -DOUTPUT=string_table.inc -P string_table.cmake
+file(STRINGS "${IDS}" defines REGEX "^#define[ \t]+IDS_")
+foreach(define IN LISTS defines)
+    if(define MATCHES "^#define[ \t]+(IDS_[A-Z0-9_]+)[ \t]+([0-9]+)")
+        set(id_${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")
+    endif()
+endforeach()
+
 file(STRINGS "${INPUT}" lines ENCODING UTF-8)
 set(entries "// Generated from strings.rc. Do not edit.\n")
 set(in_table FALSE)
@@ -9,9 +16,16 @@ foreach(line IN LISTS lines)
         set(in_table TRUE)
     elseif(in_table AND line MATCHES "^[ \t]*END")
         set(in_table FALSE)
-    elseif(in_table AND line MATCHES "^[ \t]*([0-9]+)[ \t]*,?[ \t]*\"(.*)\"[ \t]*$")
-        set(id "${CMAKE_MATCH_1}")
+    elseif(in_table AND line MATCHES "^[ \t]*([A-Z0-9_]+)[ \t]*,?[ \t]*\"(.*)\"[ \t]*$")
+        set(name "${CMAKE_MATCH_1}")
         set(text "${CMAKE_MATCH_2}")
+        if(name MATCHES "^[0-9]+$")
+            set(id "${name}")
+        elseif(DEFINED id_${name})
+            set(id "${id_${name}}")
+        else()
+            message(FATAL_ERROR "strings.rc: ${name} is not defined in string_ids.h")
+        endif()
         if(text MATCHES "[\\\\]")
             message(FATAL_ERROR "strings.rc: escapes are not supported: ${line}")
         endif()

@@ -72,6 +72,15 @@ struct IValueParser : IRefCounted {
     virtual bool Parse(const WChar* text, double* value) = 0;  // 2
 };
 
+// The kind of value parser the plug-in asks the factory for, one per operation: what each
+// number selects (units, formats) is the host's business; the plug-in only passes it on.
+enum ValueParserKind : std::int32_t {
+    kLinearParserKind = 0,       // CreateLinearParser: distances, heights, prism constants, coordinates
+    kAngleParserKind = 3,        // CreateAngleParser: circle readings
+    kPressureParserKind = 1,     // CreatePressureParser
+    kTemperatureParserKind = 0,  // CreateTemperatureParser
+};
+
 struct IValueParserFactory : IRefCounted {
     virtual IValueParser* CreateAngleParser(std::int32_t kind) = 0;        // 2
     virtual IValueParser* CreateLinearParser(std::int32_t kind) = 0;       // 3

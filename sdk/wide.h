@@ -1,31 +1,15 @@
-// Wide text as the host sees it: UTF-16 code units, zero-terminated at the boundary.
+// Wide text as the host sees it: the system's UTF-16 texts, zero-terminated at the boundary.
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <string_view>
+#include "platform/wide.h"
 
 namespace Plugin {
 
-#ifdef _WIN32
-using WChar = wchar_t;  // 16-bit on Windows: the host's own character type
-#else
-using WChar = char16_t;
-#endif
-static_assert(sizeof(WChar) == 2, "host texts are UTF-16");
-
-using WString = std::basic_string<WChar>;
-using WStringView = std::basic_string_view<WChar>;
+using WChar = Platform::WChar;
+using WString = Platform::WString;
+using WStringView = Platform::WStringView;
 
 // Texts the plug-in returns to the host, allocated by SysAllocString and freed by the host.
 using BSTR = WChar*;
 
 }  // namespace Plugin
-
-// Wide literals of the host's character type: WIDE("abc") is L"abc" or u"abc".
-#ifdef _WIN32
-#define JXL_WIDE_(s) L##s
-#else
-#define JXL_WIDE_(s) u##s
-#endif
-#define WIDE(s) JXL_WIDE_(s)

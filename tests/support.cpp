@@ -13,7 +13,7 @@
 #include "host/plugin_library.h"
 #include "host/receiver.h"
 #include "host/settings.h"
-#include "sdk/utf.h"
+#include "platform/utf.h"
 
 namespace Support {
 
@@ -103,7 +103,7 @@ std::vector<std::string> ImportCallsThrough(CreatePluginFunction create, const s
     plugin->LoadSettings(&reader);
 
     std::vector<Plugin::WString> widePaths;
-    for (const std::string& path : paths) widePaths.push_back(Plugin::FileNameFromBytes(path));
+    for (const std::string& path : paths) widePaths.push_back(Platform::FileNameFromBytes(path));
     Host::CFileList files(std::move(widePaths));
     Host::CallRecorder recorder;
     Host::CRecordingReceiver receiver(&recorder);
@@ -186,7 +186,7 @@ void ExpectWalks(const std::vector<WalkCase>& cases) {
     }
 }
 
-std::string ToUtf8(Plugin::WStringView text) { return Plugin::ToUtf8(text); }
-Plugin::WString FromUtf8(const std::string& text) { return Plugin::FromUtf8(text); }
+std::string ToUtf8(Plugin::WStringView text) { return Platform::ToUtf8(text); }
+Plugin::WString FromUtf8(const std::string& text) { return Platform::FromUtf8(text); }
 
 }  // namespace Support

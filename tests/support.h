@@ -8,6 +8,7 @@
 
 #include "host/calls.h"
 #include "sdk/interfaces.h"
+#include "sdk/ref_ptr.h"
 
 namespace Support {
 
@@ -17,10 +18,7 @@ struct Settings {
     bool reductions = true;
 };
 
-struct PluginReleaser {
-    void operator()(Plugin::IGroundBasedMIP* plugin) const { plugin->Release(); }
-};
-using PluginPtr = std::unique_ptr<Plugin::IGroundBasedMIP, PluginReleaser>;
+using PluginPtr = Plugin::CRefPtr<Plugin::IGroundBasedMIP>;
 
 // A new plug-in object from the library beside the test executable.
 PluginPtr CreatePlugin();

@@ -13,7 +13,7 @@
 #include "host/property_view.h"
 #include "host/receiver.h"
 #include "host/value_parsers.h"
-#include "sdk/utf.h"
+#include "platform/utf.h"
 #include "support.h"
 
 namespace {
@@ -252,7 +252,7 @@ TEST(Boundary, AHostObjectThatThrowsEndsTheImportWithWhatCameBefore) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.behaviour);
         Support::PluginPtr plugin = Support::CreatePlugin();
-        const Outcome outcome = Import(plugin.get(), files.All(), {c.at, c.what});
+        const Outcome outcome = Import(plugin.Get(), files.All(), {c.at, c.what});
         EXPECT_EQ(outcome.calls, c.expected);
         EXPECT_EQ(outcome.liveObjects, 0);
     }
@@ -262,12 +262,12 @@ TEST(Boundary, AHostObjectThatThrowsEndsTheImportWithWhatCameBefore) {
 TEST(Boundary, EveryHostCallMayThrow) {
     const Files files;
     Support::PluginPtr plugin = Support::CreatePlugin();
-    const std::vector<std::string> undisturbed = Import(plugin.get(), files.All()).calls;
+    const std::vector<std::string> undisturbed = Import(plugin.Get(), files.All()).calls;
     ASSERT_EQ(std::count(undisturbed.begin(), undisturbed.end(), R"({"op":"SetProgress","arg":100})"), 3);
 
     for (std::size_t at = 0; at < undisturbed.size(); ++at) {
         SCOPED_TRACE("the call that throws: #" + std::to_string(at) + " " + undisturbed[at]);
-        const Outcome outcome = Import(plugin.get(), files.All(), {at, static_cast<Thrown>(at % 3)});
+        const Outcome outcome = Import(plugin.Get(), files.All(), {at, static_cast<Thrown>(at % 3)});
         EXPECT_EQ(outcome.liveObjects, 0);
         if (undisturbed[at].find(R"("op":"Release")") != std::string::npos) {
             // Releasing is the last thing done with a host object: nothing is left to stop.
@@ -282,7 +282,7 @@ TEST(Boundary, EveryHostCallMayThrow) {
             EXPECT_NE(outcome.calls[i].find(R"("op":"Release")"), std::string::npos) << outcome.calls[i];
     }
     // The object itself came to no harm.
-    EXPECT_EQ(Import(plugin.get(), files.All()).calls, undisturbed);
+    EXPECT_EQ(Import(plugin.Get(), files.All()).calls, undisturbed);
 }
 
 // ---- Settings and the settings list ----------------------------------------------------
@@ -327,7 +327,7 @@ TEST(Boundary, SettingsStoreThatThrows) {
     CThrowingSettingsReader reader(0, "ParseFieldBookNode");
     plugin->LoadSettings(&reader);
     // The flag read before the failure took its value; the others kept theirs.
-    EXPECT_EQ(Saved(plugin.get()), (std::vector<std::string>{"ConsiderPrismConstant=0", "ParseFieldBookNode=1",
+    EXPECT_EQ(Saved(plugin.Get()), (std::vector<std::string>{"ConsiderPrismConstant=0", "ParseFieldBookNode=1",
                                                              "ParseReductionsNode=1"}));
 
     CThrowingSettingsWriter writer("ParseFieldBookNode");
@@ -399,7 +399,7 @@ TEST(Boundary, ApplyChangesKeepsTheChoicesReadBeforeAFailure) {
     Plugin::IPropertyListViewController* controller = plugin->GetPropertyListViewController();
     controller->InitializeView(&view);
     controller->ApplyChanges();
-    EXPECT_EQ(Saved(plugin.get()), (std::vector<std::string>{"ConsiderPrismConstant=0", "ParseFieldBookNode=1",
+    EXPECT_EQ(Saved(plugin.Get()), (std::vector<std::string>{"ConsiderPrismConstant=0", "ParseFieldBookNode=1",
                                                              "ParseReductionsNode=1"}));
 }
 

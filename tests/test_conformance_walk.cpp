@@ -40,7 +40,7 @@ std::vector<std::string> WalkChangingSettings(const std::string& xml, const Host
     Support::PluginPtr plugin = Support::CreatePlugin();
     Host::CFileList files({Support::FromUtf8(Support::WriteScratchFile("changing.jxl", xml))});
     Host::CallRecorder recorder;
-    CSettingsChangingReceiver receiver(&recorder, plugin.get(), changed);
+    CSettingsChangingReceiver receiver(&recorder, plugin.Get(), changed);
     plugin->Import(&files, &receiver);
 
     std::vector<std::string> lines;

@@ -4,7 +4,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "sdk/utf.h"
+#include "platform/utf.h"
 #include "support.h"
 
 #ifdef _WIN32
@@ -32,7 +32,7 @@ std::string ReadBytes(const std::string& path) {
 
 #ifdef _WIN32
 
-std::wstring Wide(const std::string& utf8) { return Plugin::FromUtf8(utf8); }
+std::wstring Wide(const std::string& utf8) { return Platform::FromUtf8(utf8); }
 
 std::wstring ExecutablePath() {
     wchar_t buffer[32768];
@@ -172,7 +172,7 @@ std::string SourceFile(const std::string& relativePath) {
 std::string LibraryWithoutCreatePlugin() {
 #ifdef _WIN32
     wchar_t buffer[32768];
-    return Plugin::ToUtf8(std::wstring(buffer, ::GetModuleFileNameW(::GetModuleHandleW(L"kernel32.dll"), buffer, 32768)));
+    return Platform::ToUtf8(std::wstring(buffer, ::GetModuleFileNameW(::GetModuleHandleW(L"kernel32.dll"), buffer, 32768)));
 #else
     // The C library, by a function of its own that no sanitizer replaces in the program.
     Dl_info info{};

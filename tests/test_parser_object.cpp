@@ -1,8 +1,6 @@
 // The per-file parser: the host objects it takes and gives back, and its handler registry.
 #include <gtest/gtest.h>
 
-#include "host/receiver.h"
-#include "reader/parser.h"
 #include "support.h"
 
 namespace {
@@ -47,48 +45,21 @@ TEST(ParserObject, FileWithoutFieldBookReleasesEverything) {
     EXPECT_EQ(std::vector<std::string>(calls.end() - static_cast<long>(expected.size()), calls.end()), expected);
 }
 
-// The registry on its own: handlers are found by the whole name, exactly.
-class Registry : public ::testing::Test {
-protected:
-    Registry() : m_receiver(&m_recorder), m_parser(&m_receiver, &m_flags) {}
-
-    Reader::XmlNode* Parse(const char* xml) {
-        m_text = xml;
-        m_document.parse<Reader::kParseFlags>(m_text.data());
-        return m_document.first_node();
-    }
-
-    Host::CallRecorder m_recorder;
-    Host::CRecordingReceiver m_receiver;
-    Plugin::ImportFlags m_flags;
-    Reader::CParser m_parser;
-    std::string m_text;
-    Reader::XmlDocument m_document;
-};
-
-TEST_F(Registry, DispatchesByExactName) {
-    std::vector<std::string> seen;
-    m_parser.RegisterHandler("PointRecord", [&](Reader::XmlNode* node) { seen.push_back(node->value()); });
-    Reader::XmlNode* root = Parse("<r><PointRecord>a</PointRecord><pointrecord>b</pointrecord>"
-                                  "<PointRecords>c</PointRecords><Point>d</Point><PointRecord>e</PointRecord></r>");
-    for (Reader::XmlNode* node = root->first_node(); node; node = node->next_sibling()) m_parser.Dispatch(node);
-    EXPECT_EQ(seen, (std::vector<std::string>{"a", "e"}));
-}
-
-TEST_F(Registry, FirstRegistrationStays) {
-    std::vector<std::string> seen;
-    m_parser.RegisterHandler("StationRecord", [&](Reader::XmlNode*) { seen.push_back("first"); });
-    m_parser.RegisterHandler("StationRecord", [&](Reader::XmlNode*) { seen.push_back("second"); });
-    m_parser.Dispatch(Parse("<StationRecord/>"));
-    EXPECT_EQ(seen, (std::vector<std::string>{"first"}));
-}
-
-TEST_F(Registry, RecordHandlersKeepEarlierRegistrations) {
-    std::vector<std::string> seen;
-    m_parser.RegisterHandler("TargetRecord", [&](Reader::XmlNode*) { seen.push_back("mine"); });
-    m_parser.RegisterHandlers();
-    m_parser.Dispatch(Parse("<TargetRecord ID='t'><TargetHeight>1</TargetHeight></TargetRecord>"));
-    EXPECT_EQ(seen, (std::vector<std::string>{"mine"}));
+// Records reach their handlers by the whole element name, exactly; the rest of the field
+// book is passed over.
+TEST(ParserObject, HandlersByExactName) {
+    Support::ExpectWalks({
+        {"only the exact name has a handler", Support::FieldBook(R"(
+            <StationRecord><StationName>exact</StationName></StationRecord>
+            <stationrecord><StationName>lower case</StationName></stationrecord>
+            <StationRecords><StationName>longer</StationName></StationRecords>
+            <Station><StationName>shorter</StationName></Station>
+            <StationRecord><StationName>exact again</StationName></StationRecord>)"),
+         R"(
+            {"op":"AddStation","arg":"exact"}
+            {"op":"AddStation","arg":"exact again"}
+         )"},
+    });
 }
 
 }  // namespace

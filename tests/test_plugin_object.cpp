@@ -21,20 +21,20 @@ int ReleaseAll(Plugin::IGroundBasedMIP* plugin) {
 std::string Text(Plugin::BSTR text) { return Support::ToUtf8({text, ::SysStringLen(text)}); }
 
 TEST(PluginObject, NewObjectHoldsOneReference) {
-    Plugin::IGroundBasedMIP* plugin = Support::CreatePlugin().release();
+    Plugin::IGroundBasedMIP* plugin = Support::CreatePlugin().Detach();
     ASSERT_NE(plugin, nullptr);
     EXPECT_TRUE(plugin->Release());
 }
 
 TEST(PluginObject, LastReleaseDestroys) {
-    Plugin::IGroundBasedMIP* plugin = Support::CreatePlugin().release();
+    Plugin::IGroundBasedMIP* plugin = Support::CreatePlugin().Detach();
     plugin->AddRef();
     EXPECT_FALSE(plugin->Release());
     EXPECT_TRUE(plugin->Release());
 }
 
 TEST(PluginObject, QueryInterfaceKnowsIdsZeroToTwo) {
-    Plugin::IGroundBasedMIP* plugin = Support::CreatePlugin().release();
+    Plugin::IGroundBasedMIP* plugin = Support::CreatePlugin().Detach();
     for (std::int32_t id : {0, 1, 2}) {
         SCOPED_TRACE(id);
         EXPECT_EQ(plugin->QueryInterface(id), static_cast<void*>(plugin));
@@ -49,7 +49,7 @@ TEST(PluginObject, QueryInterfaceKnowsIdsZeroToTwo) {
 TEST(PluginObject, ObjectsShareNothing) {
     Support::PluginPtr first = CreatePlugin();
     Support::PluginPtr second = CreatePlugin();
-    EXPECT_NE(first.get(), second.get());
+    EXPECT_NE(first.Get(), second.Get());
     Host::CSettingsStore store{{{"ConsiderPrismConstant", 0}}};
     Host::CSettingsReader reader(store);
     first->LoadSettings(&reader);
@@ -81,7 +81,7 @@ TEST(PluginObject, NameAndFilterAreNewStrings) {
 
 TEST(PluginObject, IdentifierAndFixedValue) {
     Support::PluginPtr plugin = CreatePlugin();
-    const GUID id = Plugin::GetPluginId(plugin.get());
+    const GUID id = Plugin::GetPluginId(plugin.Get());
     const unsigned char expected[16] = {0xB5, 0x4B, 0x19, 0xAF, 0xAA, 0xF1, 0xDC, 0x46,
                                         0xAA, 0xCB, 0x56, 0xDE, 0x17, 0x0D, 0x87, 0xDF};
     EXPECT_EQ(std::memcmp(&id, expected, 16), 0);
@@ -89,7 +89,7 @@ TEST(PluginObject, IdentifierAndFixedValue) {
 }
 
 TEST(PluginObject, ControllerIsTheObjectsOwn) {
-    Plugin::IGroundBasedMIP* plugin = Support::CreatePlugin().release();
+    Plugin::IGroundBasedMIP* plugin = Support::CreatePlugin().Detach();
     Plugin::IPropertyListViewController* controller = plugin->GetPropertyListViewController();
     ASSERT_NE(controller, nullptr);
     EXPECT_NE(static_cast<void*>(controller), static_cast<void*>(plugin));

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "plugin/resource_string.h"
+#include "resources/resource_string.h"
 #include "support.h"
 
 namespace {
@@ -29,7 +29,7 @@ TEST(ResourceStrings, AllTenTexts) {
     for (const StringCase& c : cases) {
         SCOPED_TRACE(c.id);
         WString text;
-        EXPECT_TRUE(Plugin::LoadResourceString(text, c.id));
+        EXPECT_TRUE(Resources::LoadResourceString(text, c.id));
         EXPECT_EQ(text.size(), c.length);
         EXPECT_EQ(text.c_str()[text.size()], 0);
         EXPECT_EQ(Support::ToUtf8(text), c.text);
@@ -40,7 +40,7 @@ TEST(ResourceStrings, MissingIdsLeaveTheTargetAlone) {
     for (unsigned id : {100u, 111u, 96u, 112u, 1u, 0u, 65535u, 0x10065u}) {
         SCOPED_TRACE(id);
         WString text = WIDE("unchanged");
-        EXPECT_FALSE(Plugin::LoadResourceString(text, id));
+        EXPECT_FALSE(Resources::LoadResourceString(text, id));
         EXPECT_EQ(text, WIDE("unchanged"));
     }
 }
@@ -58,7 +58,7 @@ std::vector<std::uint16_t> Block(const std::vector<std::vector<std::uint16_t>>& 
 bool Find(const std::vector<std::uint16_t>& block, std::size_t bytes, unsigned index, std::string* text = nullptr) {
     const WChar* found = nullptr;
     std::size_t length = 0;
-    if (!Plugin::FindStringInBlock(block.data(), bytes, index, &found, &length)) return false;
+    if (!Resources::FindStringInBlock(block.data(), bytes, index, &found, &length)) return false;
     if (text) *text = Support::ToUtf8({found, length});
     return true;
 }

@@ -141,9 +141,9 @@ TEST(SettingsList, ChoicesBecomeTheFlags) {
         CRecordingPropertyView view;
         controller->InitializeView(&view);
         view.choices = c.answers;
-        EXPECT_EQ(Saved(plugin.get())[2], "ParseReductionsNode=0");  // nothing changes before ApplyChanges
+        EXPECT_EQ(Saved(plugin.Get())[2], "ParseReductionsNode=0");  // nothing changes before ApplyChanges
         controller->ApplyChanges();
-        EXPECT_EQ(Saved(plugin.get()), c.saved);
+        EXPECT_EQ(Saved(plugin.Get()), c.saved);
     }
 }
 
@@ -173,7 +173,7 @@ TEST(SettingsList, ASecondViewGetsTheListAgain) {
     first.choices = {{0, 0}, {1, 0}, {2, 0}};
     second.choices = {{0, 1}, {1, 1}, {2, 0}};
     controller->ApplyChanges();  // asks the view it was given last
-    EXPECT_EQ(Saved(plugin.get()),
+    EXPECT_EQ(Saved(plugin.Get()),
               (std::vector<std::string>{"ConsiderPrismConstant=1", "ParseFieldBookNode=1", "ParseReductionsNode=0"}));
 }
 
@@ -184,7 +184,7 @@ TEST(SettingsList, OtherControllerOperations) {
     EXPECT_TRUE(controller->CanCloseView());
     controller->CloseView();
     controller->ApplyChanges();  // before any view: nothing to read, nothing changes
-    EXPECT_EQ(Saved(plugin.get()),
+    EXPECT_EQ(Saved(plugin.Get()),
               (std::vector<std::string>{"ConsiderPrismConstant=1", "ParseFieldBookNode=1", "ParseReductionsNode=1"}));
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/plugin_library.h"
-#include "sdk/utf.h"
+#include "platform/utf.h"
 
 namespace {
 
@@ -17,11 +17,11 @@ std::string VersionString(const std::vector<char>& info, const wchar_t* name) {
     UINT length = 0;
     const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
     if (!::VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) || !value) return {};
-    return Plugin::ToUtf8(value);
+    return Platform::ToUtf8(value);
 }
 
 TEST(WindowsModule, CarriesVersionInformation) {
-    const Plugin::WString path = Plugin::FromUtf8(Host::CPluginLibrary::DefaultPath());
+    const Plugin::WString path = Platform::FromUtf8(Host::CPluginLibrary::DefaultPath());
     DWORD ignored = 0;
     const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
     ASSERT_GT(size, 0u);

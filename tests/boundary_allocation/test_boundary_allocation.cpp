@@ -11,7 +11,7 @@
 #include "host/file_list.h"
 #include "host/property_view.h"
 #include "host/receiver.h"
-#include "sdk/utf.h"
+#include "platform/utf.h"
 #include "support.h"
 
 extern "C" Plugin::IGroundBasedMIP* CreatePlugin();

@@ -27,7 +27,7 @@
 #include <unistd.h>
 #endif
 
-#include "plugin_abi.h"
+#include "sdk/plugin_abi.h"
 
 /* ==== Checks ============================================================================ */
 

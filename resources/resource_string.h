@@ -1,0 +1,25 @@
+// The plug-in's texts, loaded afresh from its string table on every use.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/wide.h"
+#include "resources/string_ids.h"
+
+namespace Resources {
+
+// Fills `target` with string `id` (one of string_ids.h) and returns true; returns false
+// and leaves `target` alone when the table has no such string or it is empty. Throws
+// Platform::CHResultError(E_OUTOFMEMORY) when there is no memory for the text.
+bool LoadResourceString(Platform::WString& target, unsigned id);
+
+// The text of string `id`, or the empty text when the table has none: a missing text
+// shows as an empty one.
+Platform::WString LoadText(unsigned id);
+
+// Locates entry `index` of an RT_STRING block of `size` bytes. Never reads outside the
+// block, whatever it holds.
+bool FindStringInBlock(const void* block, std::size_t size, unsigned index, const Platform::WChar** text,
+                       std::size_t* length);
+
+}  // namespace Resources

@@ -1,0 +1,20 @@
+/* The ids of the plug-in's texts: strings.rc gives each its text, the code asks for them
+ * by these names. Plain defines, so that the resource compiler reads this file too. */
+#ifndef JXL_RESOURCES_STRING_IDS_H
+#define JXL_RESOURCES_STRING_IDS_H
+
+/* Messages to the host's user. */
+#define IDS_CANNOT_OPEN_FILE 101
+#define IDS_BAD_FILE_FORMAT 102
+
+/* The settings list. */
+#define IDS_SETTINGS_HEADING 103
+#define IDS_PRISM_CONSTANT_APPLY 104
+#define IDS_PRISM_CONSTANT_IGNORE 105
+#define IDS_PRISM_CONSTANT_LABEL 106
+#define IDS_SECTION_IMPORT 107
+#define IDS_SECTION_SKIP 108
+#define IDS_FIELD_BOOK_LABEL 109
+#define IDS_REDUCTIONS_LABEL 110
+
+#endif

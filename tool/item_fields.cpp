@@ -1,0 +1,65 @@
+#include "tool/item_fields.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace Tool {
+namespace {
+
+template <std::optional<double> ImportedItem::*Member>
+std::optional<FieldValue> Number(const ImportedItem& item) {
+    if (!(item.*Member)) return std::nullopt;
+    return FieldValue(*(item.*Member));
+}
+
+std::optional<FieldValue> Face(const ImportedItem& item) {
+    if (!item.face2) return std::nullopt;
+    return FieldValue(*item.face2 ? 2 : 1);
+}
+
+std::optional<FieldValue> KeyedIn(const ImportedItem& item) {
+    if (!item.keyedIn) return std::nullopt;
+    return FieldValue(true);
+}
+
+std::optional<FieldValue> KeyedInFlag(const ImportedItem& item) {
+    if (!item.keyedInFlag) return std::nullopt;
+    return FieldValue(*item.keyedInFlag);
+}
+
+std::optional<FieldValue> Code(const ImportedItem& item) {
+    if (!item.code) return std::nullopt;
+    return FieldValue(*item.code);
+}
+
+}  // namespace
+
+const std::vector<ItemField>& ItemFields() {
+    static const std::vector<ItemField> fields = {
+        {"instrument_height", "HI", 3, Number<&ImportedItem::instrumentHeight>},
+        {"pressure", "Pressure", 2, Number<&ImportedItem::pressure>},
+        {"temperature", "Temp", 1, Number<&ImportedItem::temperature>},
+        {"target_height", "HT", 3, Number<&ImportedItem::targetHeight>},
+        {"horizontal_circle", "Hz", 5, Number<&ImportedItem::horizontalCircle>},
+        {"vertical_circle", "V", 5, Number<&ImportedItem::verticalCircle>},
+        {"slope_distance", "SD", 4, Number<&ImportedItem::slopeDistance>},
+        {"face", "Face", 0, Face},
+        {"north", "North", 3, Number<&ImportedItem::north>},
+        {"east", "East", 3, Number<&ImportedItem::east>},
+        {"elevation", "Elev", 3, Number<&ImportedItem::elevation>},
+        {"keyed_in", "Keyed", 0, KeyedIn},
+        {"keyed_in_flag", nullptr, 0, KeyedInFlag},
+        {"code", "Code", 0, Code},
+    };
+    return fields;
+}
+
+std::string ShortestNumber(double value) {
+    if (std::isnan(value)) return "nan";
+    if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+}  // namespace Tool

@@ -1,0 +1,37 @@
+// jxl-import's command line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Tool {
+
+enum class OutputFormat { Table, Csv, Json, Calls };
+
+struct Options {
+    std::string pluginPath;  // empty: the library beside the executable
+    OutputFormat format = OutputFormat::Table;
+    std::optional<bool> prismConstant;  // ConsiderPrismConstant
+    std::optional<bool> fieldBook;      // ParseFieldBookNode
+    std::optional<bool> reductions;     // ParseReductionsNode
+    std::string settingsPath;           // empty: no settings store file
+    bool saveSettings = false;
+    bool showSettings = false;
+    bool progress = false;
+    std::vector<std::string> files;     // UTF-8, as given
+};
+
+struct CommandLine {
+    enum class Action { Run, Help, Version, UsageError };
+    Action action = Action::Run;
+    Options options;
+    std::string error;  // UsageError: one line, without the program name
+};
+
+// `args` without the program name, in UTF-8.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+std::string HelpText();
+
+}  // namespace Tool
