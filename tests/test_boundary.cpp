@@ -18,7 +18,7 @@
 
 namespace {
 
-using Support::BeginFile;
+using Support::Call;
 using Support::Joined;
 using Support::Lines;
 using Support::ParsersMade;
@@ -163,22 +163,13 @@ private:
 
 #undef JXL_FAULTY
 
-struct Outcome {
-    std::vector<std::string> calls;
-    int liveObjects = 0;
-};
-
-Outcome Import(Plugin::IGroundBasedMIP* plugin, const std::vector<std::string>& paths, FaultPlan plan = {}) {
-    std::vector<Plugin::WString> widePaths;
-    for (const std::string& path : paths) widePaths.push_back(Support::FromUtf8(path));
-    Host::CFileList files(std::move(widePaths));
+// Every call of one import through the library, the host objects throwing as planned.
+Support::Trace Import(Plugin::IGroundBasedMIP* plugin, const std::vector<std::string>& paths, FaultPlan plan = {}) {
+    Host::CFileList files = Support::FileList(paths);
     Host::CallRecorder recorder;
     CFaultyReceiver receiver(&recorder, &plan);
     plugin->Import(&files, &receiver);  // returns, whatever was thrown
-    Outcome outcome;
-    for (const Host::Call& call : recorder.calls) outcome.calls.push_back(Host::ToJsonLine(call));
-    outcome.liveObjects = recorder.liveObjects;
-    return outcome;
+    return Support::TraceOf(recorder);
 }
 
 // Three files: a station and an observation; a station whose height is parsed, and a
@@ -196,14 +187,12 @@ struct Files {
     std::vector<std::string> All() const { return {first, second, third}; }
 
     std::vector<std::string> FirstFileCalls() const {
-        return Joined({{BeginFile(first)}, ParsersMade(), Lines(R"(
-            {"op":"SetProgress","arg":50}
+        return Support::Framed(Support::Slice::Walk, first, Lines(R"(
             {"op":"AddStation","arg":"S1"}
             {"op":"AddObservation","arg":"P1"}
             {"op":"Parse","parser":"angle","arg":"10","result":10}
             {"op":"SetHorizontalCircle","arg":10}
-            {"op":"SetProgress","arg":100}
-        )"), ParsersReleased()});
+        )"));
     }
 };
 
@@ -216,18 +205,18 @@ TEST(Boundary, AHostObjectThatThrowsEndsTheImportWithWhatCameBefore) {
         std::vector<std::string> expected;
     } cases[] = {
         {"a value parser throws in the second file", 26, Thrown::Runtime,
-         Joined({files.FirstFileCalls(), {BeginFile(files.second)}, ParsersMade(), Lines(R"(
+         Joined({files.FirstFileCalls(), {Call("BeginFile", files.second)}, ParsersMade(), Lines(R"(
              {"op":"SetProgress","arg":50}
              {"op":"AddStation","arg":"S2"}
              {"op":"Parse","parser":"linear","arg":"1.5","result":1.5}
          )"), ParsersReleased()})},
         {"the receiver runs out of memory at a station", 25, Thrown::BadAlloc,
-         Joined({files.FirstFileCalls(), {BeginFile(files.second)}, ParsersMade(), Lines(R"(
+         Joined({files.FirstFileCalls(), {Call("BeginFile", files.second)}, ParsersMade(), Lines(R"(
              {"op":"SetProgress","arg":50}
              {"op":"AddStation","arg":"S2"}
          )"), ParsersReleased()})},
         {"the factory fails on its third parser", 21, Thrown::Foreign,
-         Joined({files.FirstFileCalls(), {BeginFile(files.second)}, Lines(R"(
+         Joined({files.FirstFileCalls(), {Call("BeginFile", files.second)}, Lines(R"(
              {"op":"GetValueParserFactory"}
              {"op":"CreateLinearParser","arg":0}
              {"op":"CreateAngleParser","arg":3}
@@ -237,24 +226,16 @@ TEST(Boundary, AHostObjectThatThrowsEndsTheImportWithWhatCameBefore) {
              {"op":"Release","arg":"linear"}
          )")})},
         {"the receiver has no factory to give", 18, Thrown::Runtime,
-         Joined({files.FirstFileCalls(), {BeginFile(files.second), R"({"op":"GetValueParserFactory"})"}})},
-        {"the receiver refuses the first file", 0, Thrown::Runtime, {BeginFile(files.first)}},
-        {"the receiver throws at the final progress", 12, Thrown::Runtime,
-         Joined({{BeginFile(files.first)}, ParsersMade(), Lines(R"(
-             {"op":"SetProgress","arg":50}
-             {"op":"AddStation","arg":"S1"}
-             {"op":"AddObservation","arg":"P1"}
-             {"op":"Parse","parser":"angle","arg":"10","result":10}
-             {"op":"SetHorizontalCircle","arg":10}
-             {"op":"SetProgress","arg":100}
-         )"), ParsersReleased()})},
+         Joined({files.FirstFileCalls(), {Call("BeginFile", files.second), R"({"op":"GetValueParserFactory"})"}})},
+        {"the receiver refuses the first file", 0, Thrown::Runtime, {Call("BeginFile", files.first)}},
+        {"the receiver throws at the final progress", 12, Thrown::Runtime, files.FirstFileCalls()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.behaviour);
-        Support::PluginPtr plugin = Support::CreatePlugin();
-        const Outcome outcome = Import(plugin.Get(), files.All(), {c.at, c.what});
-        EXPECT_EQ(outcome.calls, c.expected);
-        EXPECT_EQ(outcome.liveObjects, 0);
+        const Support::Trace calls = Import(Support::CreatePlugin().Get(), files.All(), {c.at, c.what});
+        Support::ExpectTheReferenceAgrees(
+            calls, Import(Support::CreatePlugin(Support::Library::Reference).Get(), files.All(), {c.at, c.what}));
+        EXPECT_EQ(calls, c.expected);
     }
 }
 
@@ -262,27 +243,26 @@ TEST(Boundary, AHostObjectThatThrowsEndsTheImportWithWhatCameBefore) {
 TEST(Boundary, EveryHostCallMayThrow) {
     const Files files;
     Support::PluginPtr plugin = Support::CreatePlugin();
-    const std::vector<std::string> undisturbed = Import(plugin.Get(), files.All()).calls;
+    const Support::Trace undisturbed = Import(plugin.Get(), files.All());
     ASSERT_EQ(std::count(undisturbed.begin(), undisturbed.end(), R"({"op":"SetProgress","arg":100})"), 3);
 
     for (std::size_t at = 0; at < undisturbed.size(); ++at) {
         SCOPED_TRACE("the call that throws: #" + std::to_string(at) + " " + undisturbed[at]);
-        const Outcome outcome = Import(plugin.Get(), files.All(), {at, static_cast<Thrown>(at % 3)});
-        EXPECT_EQ(outcome.liveObjects, 0);
+        const Support::Trace calls = Import(plugin.Get(), files.All(), {at, static_cast<Thrown>(at % 3)});
         if (undisturbed[at].find(R"("op":"Release")") != std::string::npos) {
             // Releasing is the last thing done with a host object: nothing is left to stop.
-            EXPECT_EQ(outcome.calls, undisturbed);
+            EXPECT_EQ(calls, undisturbed);
             continue;
         }
-        // The trace up to the call that threw, then only the releases of what was held.
-        ASSERT_GT(outcome.calls.size(), at);
-        EXPECT_TRUE(std::equal(outcome.calls.begin(), outcome.calls.begin() + static_cast<long>(at) + 1,
-                               undisturbed.begin()));
-        for (std::size_t i = at + 1; i < outcome.calls.size(); ++i)
-            EXPECT_NE(outcome.calls[i].find(R"("op":"Release")"), std::string::npos) << outcome.calls[i];
+        // The trace up to the call that threw, then only the releases of what was held (a
+        // host object left alive would show as a last line of its own).
+        ASSERT_GT(calls.size(), at);
+        EXPECT_TRUE(std::equal(calls.begin(), calls.begin() + static_cast<long>(at) + 1, undisturbed.begin()));
+        for (std::size_t i = at + 1; i < calls.size(); ++i)
+            EXPECT_NE(calls[i].find(R"("op":"Release")"), std::string::npos) << calls[i];
     }
     // The object itself came to no harm.
-    EXPECT_EQ(Import(plugin.Get(), files.All()).calls, undisturbed);
+    EXPECT_EQ(Import(plugin.Get(), files.All()), undisturbed);
 }
 
 // ---- Settings and the settings list ----------------------------------------------------
@@ -292,7 +272,7 @@ public:
     CThrowingSettingsReader(std::int32_t answer, std::string failingKey) : m_answer(answer), m_failingKey(std::move(failingKey)) {}
     void Reserved0() override {}
     std::int32_t ReadInt(const Plugin::WChar* key, std::int32_t) override {
-        if (Support::ToUtf8(key) == m_failingKey) throw std::runtime_error("settings store unavailable");
+        if (Platform::ToUtf8(key) == m_failingKey) throw std::runtime_error("settings store unavailable");
         return m_answer;
     }
 
@@ -306,8 +286,8 @@ public:
     explicit CThrowingSettingsWriter(std::string failingKey) : m_failingKey(std::move(failingKey)) {}
     void Reserved0() override {}
     bool WriteInt(const Plugin::WChar* key, std::int32_t value) override {
-        calls.push_back(Support::ToUtf8(key) + "=" + std::to_string(value));
-        if (Support::ToUtf8(key) == m_failingKey) throw std::bad_alloc();
+        calls.push_back(Platform::ToUtf8(key) + "=" + std::to_string(value));
+        if (Platform::ToUtf8(key) == m_failingKey) throw std::bad_alloc();
         return true;
     }
     std::vector<std::string> calls;

@@ -2,12 +2,9 @@
 // decision is taken, and the document's first declaration wherever it stands.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
-#include "file_cases.h"
-#include "host/file_list.h"
 #include "host/receiver.h"
 #include "host/settings.h"
+#include "support.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -15,7 +12,10 @@
 
 namespace {
 
+using Support::Call;
+using Support::Library;
 using Support::Lines;
+using Support::Slice;
 
 // A host that changes the plug-in's settings from inside the import, when the first
 // station arrives.
@@ -36,19 +36,13 @@ private:
     const Host::CSettingsStore& m_settings;
 };
 
-std::vector<std::string> WalkChangingSettings(const std::string& xml, const Host::CSettingsStore& changed) {
-    Support::PluginPtr plugin = Support::CreatePlugin();
-    Host::CFileList files({Support::FromUtf8(Support::WriteScratchFile("changing.jxl", xml))});
+Support::Trace ImportChangingSettings(Library library, const std::string& path, const Host::CSettingsStore& changed) {
+    Support::PluginPtr plugin = Support::CreatePlugin(library);
+    Host::CFileList files = Support::FileList({path});
     Host::CallRecorder recorder;
     CSettingsChangingReceiver receiver(&recorder, plugin.Get(), changed);
     plugin->Import(&files, &receiver);
-
-    std::vector<std::string> lines;
-    for (const Host::Call& call : recorder.calls) lines.push_back(Host::ToJsonLine(call));
-    const auto first = std::find(lines.begin(), lines.end(), R"({"op":"SetProgress","arg":50})");
-    const auto last = std::find(lines.begin(), lines.end(), R"({"op":"SetProgress","arg":100})");
-    if (first == lines.end() || last == lines.end() || last < first) return lines;
-    return {first + 1, last};
+    return Support::TraceOf(recorder);
 }
 
 TEST(SettingsDuringAnImport, TakeEffectAtTheirNextUse) {
@@ -71,7 +65,10 @@ TEST(SettingsDuringAnImport, TakeEffectAtTheirNextUse) {
         SCOPED_TRACE(behaviour);
         std::vector<std::string> expected = before;
         for (const std::string& line : Lines(rest)) expected.push_back(line);
-        EXPECT_EQ(WalkChangingSettings(document, changed), expected);
+        const std::string path = Support::WriteScratchFile("changing.jxl", document);
+        const Support::Trace calls = ImportChangingSettings(Library::Plugin, path, changed);
+        Support::ExpectTheReferenceAgrees(calls, ImportChangingSettings(Library::Reference, path, changed));
+        EXPECT_EQ(Support::Sliced(calls, Slice::Walk), expected);
     };
     expect("everything switched off: the field book already begun goes on to its end",
            {{{"ConsiderPrismConstant", 0}, {"ParseFieldBookNode", 0}, {"ParseReductionsNode", 0}}},
@@ -102,14 +99,8 @@ TEST_F(FirstDeclaration, CountsAmongTheTopLevelNodesOnly) {
     const std::string job = "<JOBFile><FieldBook><StationRecord><StationName>\xC0</StationName></StationRecord>"
                             "</FieldBook><Reductions/></JOBFile>";
     const std::string windows1251 = "<?xml version='1.0' encoding='windows-1251'?>";
-    const auto station = [](const std::string& name) {
-        return R"(
-            {"op":"SetProgress","arg":50}
-            {"op":"AddStation","arg":")" + name + R"("}
-            {"op":"SetProgress","arg":100}
-        )";
-    };
-    Support::ExpectFiles({
+    const auto station = [](const std::string& name) { return Support::Trace{Call("AddStation", name)}; };
+    Support::ExpectTraces(Slice::Walk, {
         {"after the root", job + windows1251, station("А")},
         {"after a comment and another top-level element", "<!-- job --><Header/>" + windows1251 + job, station("А")},
         {"inside the root it is not the document's",
@@ -117,39 +108,13 @@ TEST_F(FirstDeclaration, CountsAmongTheTopLevelNodesOnly) {
     });
 }
 
-std::string Station(const std::string& name) {
-    return Support::FieldBook("<StationRecord><StationName>" + name + "</StationName></StationRecord>");
-}
-
-// RapidXML reads the digits of a decimal reference with its hexadecimal table; "&#1a;" is
-// a reference cut short before its semicolon all the same.
-TEST(CharacterReferences, ADecimalReferenceEndsAtItsFirstNonDigit) {
-    Support::ExpectFiles({
-        {"a letter among decimal digits", Station("&#1a;Z"), Support::kMalformed},
-        {"a letter right after the #", Station("&#a;Z"), Support::kMalformed},
-    });
-}
-
 // Disabled: RapidXML keeps as the element's value the first text that does not start with
 // a zero byte, so a text opened by "&#0;" gives way to a later one.
 TEST(ElementValues, DISABLED_TheFirstTextIsTheValueEvenWhenAReferenceToZeroOpensIt) {
-    Support::ExpectFiles({
-        {"zero, text, child, text", Station("&#0;S1<a/>S2"), R"(
-            {"op":"SetProgress","arg":50}
-            {"op":"SetProgress","arg":100}
-        )"},
+    Support::ExpectTraces(Slice::Walk, {
+        {"zero, text, child, text",
+         Support::FieldBook("<StationRecord><StationName>&#0;S1<a/>S2</StationName></StationRecord>"), ""},
     });
 }
-
-#ifndef _WIN32
-// A file whose end cannot be sought has no size, whatever its status says: it is refused
-// like one that cannot be opened.
-TEST(ImportDriverDevices, AFileWithoutAKnownSizeIsRefused) {
-    EXPECT_EQ(Support::ImportCalls({"/proc/self/status"}), Lines(R"(
-        {"op":"BeginFile","arg":"/proc/self/status"}
-        {"op":"ShowMessage","arg":"Не удается открыть файл"}
-    )"));
-}
-#endif
 
 }  // namespace

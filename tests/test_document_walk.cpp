@@ -1,9 +1,14 @@
 // The walk over a document: what is parsed, which sections are read, what is reported.
-#include "file_cases.h"
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support.h"
 
 namespace {
 
-using Support::ExpectFiles;
+using Support::ExpectTraces;
+using Support::Slice;
 using Support::kMalformed;
 
 const char* const kStation = "<StationRecord><StationName>S1</StationName></StationRecord>";
@@ -13,7 +18,7 @@ std::string Job(const std::string& inside) { return "<JOBFile>" + inside + "</JO
 
 TEST(DocumentWalk, Sections) {
     const std::string both = Job(std::string("<FieldBook>") + kStation + "</FieldBook><Reductions>" + kPoint + "</Reductions>");
-    ExpectFiles({
+    ExpectTraces(Slice::File, {
         {"both sections", both, R"(
             {"op":"SetProgress","arg":50}
             {"op":"AddStation","arg":"S1"}
@@ -79,7 +84,7 @@ TEST(DocumentWalk, Sections) {
 
 TEST(DocumentWalk, Root) {
     const std::string sections = std::string("<FieldBook>") + kStation + "</FieldBook><Reductions/>";
-    ExpectFiles({
+    ExpectTraces(Slice::File, {
         {"root named otherwise in letter case", "<JobFile>" + sections + "</JobFile>", R"(
             {"op":"SetProgress","arg":50}
             {"op":"SetResult","arg":-1}
@@ -99,12 +104,6 @@ TEST(DocumentWalk, Root) {
         )"},
         {"text before the root is malformed", "job\n" + Job(sections), kMalformed},
         {"zero-byte file", "", R"(
-            {"op":"SetProgress","arg":50}
-            {"op":"SetResult","arg":-1}
-            {"op":"ShowMessage","arg":"Ошибка в формате файла"}
-            {"op":"SetProgress","arg":100}
-        )"},
-        {"a byte-order mark alone", "\xEF\xBB\xBF", R"(
             {"op":"SetProgress","arg":50}
             {"op":"SetResult","arg":-1}
             {"op":"ShowMessage","arg":"Ошибка в формате файла"}
@@ -135,22 +134,15 @@ TEST(DocumentWalk, Root) {
 }
 
 TEST(DocumentWalk, FieldBookChildren) {
-    ExpectFiles({
+    ExpectTraces(Slice::Walk, {
         {"elements without a handler, text, CDATA and comments are skipped",
          Support::FieldBook("text<Note>n</Note><![CDATA[<StationRecord/>]]><!-- <StationRecord> -->"
                             "<?pi <StationRecord>?><stationrecord><StationName>lower</StationName></stationrecord>" +
                             std::string(kStation)),
-         R"(
-            {"op":"SetProgress","arg":50}
-            {"op":"AddStation","arg":"S1"}
-            {"op":"SetProgress","arg":100}
-        )"},
+         R"({"op":"AddStation","arg":"S1"})"},
         {"reductions children other than Point, in any letter case, are skipped",
-         Support::Reductions("<point><Name>a</Name></point><Points><Name>b</Name></Points>text" + std::string(kPoint)), R"(
-            {"op":"SetProgress","arg":50}
-            {"op":"AddPoint","arg":"R1"}
-            {"op":"SetProgress","arg":100}
-        )"},
+         Support::Reductions("<point><Name>a</Name></point><Points><Name>b</Name></Points>text" + std::string(kPoint)),
+         R"({"op":"AddPoint","arg":"R1"})"},
     });
 }
 
@@ -158,7 +150,7 @@ TEST(DocumentWalk, ValuesAsTheParserLeavesThem) {
     auto station = [](const std::string& name) {
         return Support::FieldBook("<StationRecord><StationName>" + name + "</StationName></StationRecord>");
     };
-    ExpectFiles({
+    ExpectTraces(Slice::File, {
         {"blanks around other text are kept", station("  S 1\t"), R"(
             {"op":"SetProgress","arg":50}
             {"op":"AddStation","arg":"  S 1\t"}
@@ -199,6 +191,10 @@ TEST(DocumentWalk, ValuesAsTheParserLeavesThem) {
         )"},
         {"a reference to a code point above U+10FFFF", station("&#x110000;"), kMalformed},
         {"a reference without its semicolon", station("&#65 x"), kMalformed},
+        // RapidXML reads a decimal reference's digits with its hexadecimal table: a letter
+        // among them is a reference cut short before its semicolon all the same.
+        {"a letter among decimal digits", station("&#1a;Z"), kMalformed},
+        {"a letter right after the #", station("&#a;Z"), kMalformed},
         {"a reference so large it would wrap round to 'A'", station("&#x100000041;"), kMalformed},
         {"a wrapping reference in an attribute", Support::FieldBook("<TargetRecord ID='&#4294967361;'/>"), kMalformed},
         {"a reference to zero ends the value", station("S&#0;1"), R"(

@@ -1,109 +1,75 @@
 // Import over a list of files: each announced, read whole and walked on its own.
-#include <filesystem>
+#include <gtest/gtest.h>
 
-#include "file_cases.h"
+#include <filesystem>
+#include <string>
+
+#include "support.h"
 
 namespace {
 
-using Support::BeginFile;
-using Support::ImportCalls;
+using Support::Call;
+using Support::FieldBook;
+using Support::Framed;
+using Support::Input;
 using Support::Joined;
 using Support::Lines;
-using Support::ParsersMade;
-using Support::ParsersReleased;
+using Support::Slice;
+using Support::WriteScratchFile;
 
-std::vector<std::string> Without(std::vector<std::string> calls, const std::vector<std::string>& ops) {
-    calls.erase(std::remove_if(calls.begin(), calls.end(),
-                               [&](const std::string& call) {
-                                   for (const std::string& op : ops)
-                                       if (call.find("\"op\":\"" + op + "\"") != std::string::npos) return true;
-                                   return false;
-                               }),
-                calls.end());
-    return calls;
-}
+const std::string kStation = "<StationRecord><StationName>S1</StationName></StationRecord>";
 
-// The host objects' own traffic, the same for every file that is read.
-const std::vector<std::string> kParserTraffic = {"GetValueParserFactory", "CreateLinearParser", "CreateAngleParser",
-                                                 "CreatePressureParser", "CreateTemperatureParser", "Release"};
+Support::Trace Unopened(const std::string& path) { return {Call("BeginFile", path), Call("ShowMessage", "Не удается открыть файл")}; }
 
-TEST(ImportDriver, EmptyListMakesNoCall) { EXPECT_TRUE(ImportCalls({}).empty()); }
-
-TEST(ImportDriver, FileThatCannotBeOpenedDoesNotStopTheNext) {
+TEST(ImportDriver, EachFileInListOrder) {
     const std::string missing = Support::ScratchPath("missing.jxl");
     const std::string folder = Support::ScratchPath("folder.jxl");
     std::filesystem::create_directories(std::filesystem::u8path(folder));
-    const std::string good = Support::WriteScratchFile("good.jxl", Support::FieldBook(
-        "<StationRecord><StationName>S1</StationName></StationRecord>"));
-    const auto calls = Without(ImportCalls({missing, folder, "", good}), kParserTraffic);
-    EXPECT_EQ(calls, Lines(R"(
-        )" + BeginFile(missing) + R"(
-        {"op":"ShowMessage","arg":"Не удается открыть файл"}
-        )" + BeginFile(folder) + R"(
-        {"op":"ShowMessage","arg":"Не удается открыть файл"}
-        {"op":"BeginFile","arg":""}
-        {"op":"ShowMessage","arg":"Не удается открыть файл"}
-        )" + BeginFile(good) + R"(
-        {"op":"SetProgress","arg":50}
-        {"op":"AddStation","arg":"S1"}
-        {"op":"SetProgress","arg":100}
-    )"));
-}
-
-TEST(ImportDriver, FilesInListOrderEachWithItsOwnParsers) {
-    const std::string first = Support::WriteScratchFile("first.jxl", "<JOBFile/>");
-    const std::string second = Support::WriteScratchFile("second.jxl", "<JOB");
-    const auto calls = ImportCalls({first, second}, {true, false, false});
-    const std::vector<std::string> done = {R"({"op":"SetProgress","arg":100})"};
-    const auto expected = Joined({{BeginFile(first)}, ParsersMade(), {R"({"op":"SetProgress","arg":50})"}, done,
-                                  ParsersReleased(), {BeginFile(second)}, ParsersMade(), Lines(R"(
-                                      {"op":"SetResult","arg":-1}
-                                      {"op":"ShowMessage","arg":"Ошибка в формате файла"}
-                                  )"), done, ParsersReleased()});
-    EXPECT_EQ(calls, expected);
-}
-
-TEST(ImportDriver, TablesDoNotCarryToTheNextFile) {
-    const std::string first = Support::WriteScratchFile("tables-1.jxl", Support::FieldBook(R"(
+    const std::string good = WriteScratchFile("good.jxl", FieldBook(kStation));
+    const std::string first = WriteScratchFile("first.jxl", "<JOBFile/>");
+    const std::string second = WriteScratchFile("second.jxl", "<JOB");
+    const std::string tables = WriteScratchFile("tables-1.jxl", FieldBook(R"(
         <AtmosphereRecord ID="a1"><Pressure>1000</Pressure></AtmosphereRecord>
         <TargetRecord ID="t1"><TargetHeight>1.5</TargetHeight></TargetRecord>)"));
-    const std::string second = Support::WriteScratchFile("tables-2.jxl", Support::FieldBook(R"(
+    const std::string lookups = WriteScratchFile("tables-2.jxl", FieldBook(R"(
         <StationRecord><StationName>S1</StationName><AtmosphereID>a1</AtmosphereID></StationRecord>
         <PointRecord><Name>P1</Name><TargetID>t1</TargetID><Circle/></PointRecord>)"));
-    const auto calls = Without(ImportCalls({first, second}), kParserTraffic);
-    EXPECT_EQ(std::vector<std::string>(calls.end() - 4, calls.end()), Lines(R"(
-        {"op":"SetProgress","arg":50}
-        {"op":"AddStation","arg":"S1"}
-        {"op":"AddObservation","arg":"P1"}
-        {"op":"SetProgress","arg":100}
-    )"));
-}
-
-TEST(ImportDriver, PathsBeyondAscii) {
-    const std::string path = Support::WriteScratchFile("съёмка 測量.jxl", "<JOBFile><FieldBook/><Reductions/></JOBFile>");
-    const auto calls = Without(ImportCalls({path}), kParserTraffic);
-    EXPECT_EQ(calls, Lines(R"(
-        )" + BeginFile(path) + R"(
-        {"op":"SetProgress","arg":50}
-        {"op":"SetProgress","arg":100}
-    )"));
+    const std::string beyondAscii = WriteScratchFile("съёмка 測量.jxl", "<JOBFile><FieldBook/><Reductions/></JOBFile>");
+    Support::ExpectTraces(Slice::Whole, {
+        {"an empty list makes no call", Input::Files({}), ""},
+        {"files that cannot be opened do not stop the next", Input::Files({missing, folder, "", good}),
+         Joined({Unopened(missing), Unopened(folder), Unopened(""), Framed(Slice::Walk, good, Lines(R"(
+             {"op":"AddStation","arg":"S1"}
+         )"))})},
+        {"each file with value parsers of its own", Input::Files({first, second}),
+         Joined({Framed(Slice::Walk, first, {}), Framed(Slice::File, second, Lines(R"(
+             {"op":"SetResult","arg":-1}
+             {"op":"ShowMessage","arg":"Ошибка в формате файла"}
+             {"op":"SetProgress","arg":100}
+         )"))}), {true, false, false}},
+        {"targets and atmospheres do not carry to the next file", Input::Files({tables, lookups}),
+         Joined({Framed(Slice::Walk, tables, Lines(R"(
+             {"op":"Parse","parser":"pressure","arg":"1000","result":1000}
+             {"op":"Parse","parser":"linear","arg":"1.5","result":1.5}
+         )")), Framed(Slice::Walk, lookups, Lines(R"(
+             {"op":"AddStation","arg":"S1"}
+             {"op":"AddObservation","arg":"P1"}
+         )"))})},
+        {"a path beyond ASCII", Input::Files({beyondAscii}), Framed(Slice::Walk, beyondAscii, {})},
+    });
 }
 
 #ifndef _WIN32
 // A name here is bytes, and a Latin-1 one is still a file the user can open; the host shows
 // the byte it cannot read as U+FFFD.
 TEST(ImportDriver, PathsThatAreNotUtf8) {
-    const std::string path = Support::WriteScratchFile("caf\xE9 \xFF.jxl", Support::FieldBook(
-        "<StationRecord><StationName>S1</StationName></StationRecord>"));
+    const std::string path = WriteScratchFile("caf\xE9 \xFF.jxl", FieldBook(kStation));
     std::string shown = path;
     for (const char* byte : {"\xE9", "\xFF"}) shown.replace(shown.find(byte), 1, "\xEF\xBF\xBD");
-    const auto calls = Without(ImportCalls({path}), kParserTraffic);
-    EXPECT_EQ(calls, Lines(R"(
-        )" + BeginFile(shown) + R"(
-        {"op":"SetProgress","arg":50}
-        {"op":"AddStation","arg":"S1"}
-        {"op":"SetProgress","arg":100}
-    )"));
+    Support::ExpectTraces(Slice::Whole, {
+        {"Latin-1 and a byte that is never UTF-8", Input::Files({path}),
+         Framed(Slice::Walk, shown, {Call("AddStation", "S1")})},
+    });
 }
 #endif
 

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -81,8 +79,7 @@ TEST(JxlImport, MessagesOfABadlyFormedFileInTheTable) {
 }
 
 TEST(JxlImport, ANonAsciiPathReachesThePluginWhole) {
-    const std::string path = Support::ScratchPath("job") + "-съёмка участка.jxl";
-    std::ofstream(std::filesystem::u8path(path), std::ios::binary) << ToolRun::SourceFile("examples/typical.jxl");
+    const std::string path = Support::WriteScratchFile("job-съёмка участка.jxl", ToolRun::SourceFile("examples/typical.jxl"));
     const ToolRun::Result run = JxlImport({"--format", "calls", path});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(CallsOf(run.out, "BeginFile"), std::vector<std::string>{"{\"op\":\"BeginFile\",\"arg\":" + Host::JsonString(path) + "}"});
@@ -134,9 +131,7 @@ TEST(JxlImport, SaveSettingsWritesTheChoicesBackAndKeepsTheFilesOtherLines) {
     const std::string path = Support::WriteScratchFile("kept.ini", "# site office settings\nUnits=2\nParseReductionsNode=0\n");
     const ToolRun::Result saved = JxlImport({"--settings", path, "--prism-constant", "off", "--save-settings", "examples/typical.jxl"});
     EXPECT_EQ(saved.status, 0) << saved.err;
-    std::ifstream in(path, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, "# site office settings\nUnits=2\nParseReductionsNode=0\nConsiderPrismConstant=0\nParseFieldBookNode=1\n");
+    EXPECT_EQ(Support::ReadFile(path), "# site office settings\nUnits=2\nParseReductionsNode=0\nConsiderPrismConstant=0\nParseFieldBookNode=1\n");
 
     const ToolRun::Result shown = JxlImport({"--settings", path, "--show-settings"});
     EXPECT_EQ(shown.status, 0) << shown.err;
@@ -151,18 +146,14 @@ TEST(JxlImport, SaveSettingsKeepsAByteOrderMarkAndRewritesALineWithBlanks) {
     const std::string path = Support::WriteScratchFile("marked.ini", "\xEF\xBB\xBFUnits = 2\n ConsiderPrismConstant = 1\n");
     const ToolRun::Result saved = JxlImport({"--settings", path, "--prism-constant", "off", "--save-settings", "--show-settings"});
     EXPECT_EQ(saved.status, 0) << saved.err;
-    std::ifstream in(path, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, "\xEF\xBB\xBFUnits = 2\nConsiderPrismConstant=0\nParseFieldBookNode=1\nParseReductionsNode=1\n");
+    EXPECT_EQ(Support::ReadFile(path), "\xEF\xBB\xBFUnits = 2\nConsiderPrismConstant=0\nParseFieldBookNode=1\nParseReductionsNode=1\n");
 }
 
 TEST(JxlImport, SaveSettingsMakesAMissingSettingsFile) {
     const std::string path = Support::ScratchPath("new.ini");
     const ToolRun::Result run = JxlImport({"--settings", path, "--reductions", "off", "--save-settings", "--show-settings"});
     EXPECT_EQ(run.status, 0) << run.err;
-    std::ifstream in(path, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, "ConsiderPrismConstant=1\nParseFieldBookNode=1\nParseReductionsNode=0\n");
+    EXPECT_EQ(Support::ReadFile(path), "ConsiderPrismConstant=1\nParseFieldBookNode=1\nParseReductionsNode=0\n");
 }
 
 struct BadInput {

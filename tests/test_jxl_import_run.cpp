@@ -1,7 +1,5 @@
 #include "test_jxl_import_run.h"
 
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include "platform/utf.h"
@@ -18,27 +16,17 @@
 #include <gnu/libc-version.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <climits>
 #include <cstdio>
 #endif
 
 namespace ToolRun {
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 #ifdef _WIN32
 
 std::wstring Wide(const std::string& utf8) { return Platform::FromUtf8(utf8); }
 
-std::wstring ExecutablePath() {
-    wchar_t buffer[32768];
-    std::wstring path(buffer, ::GetModuleFileNameW(nullptr, buffer, 32768));
-    return path.substr(0, path.find_last_of(L"\\/") + 1) + L"jxl-import.exe";
-}
+std::wstring ExecutablePath() { return Wide(Support::BesideTests("jxl-import.exe")); }
 
 // The quoting that the C runtime's command-line parser undoes.
 std::wstring Quoted(const std::wstring& arg) {
@@ -95,12 +83,7 @@ int Spawn(const std::vector<std::string>& args, const std::string& outPath, cons
 
 #else
 
-std::string ExecutablePath() {
-    char buffer[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
-    const std::string self(buffer, length > 0 ? static_cast<std::size_t>(length) : 0);
-    return self.substr(0, self.find_last_of('/') + 1) + "jxl-import";
-}
+std::string ExecutablePath() { return Support::BesideTests("jxl-import"); }
 
 // Standard error goes to `errPath`, or to the terminal `errTerminal` when it is open.
 int Spawn(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath,
@@ -133,8 +116,8 @@ Result JxlImport(const std::vector<std::string>& args) {
     const std::string errPath = Support::ScratchPath("jxl-import.err");
     Result result;
     result.status = Spawn(args, outPath, errPath);
-    result.out = ReadBytes(outPath);
-    result.err = ReadBytes(errPath);
+    result.out = Support::ReadFile(outPath);
+    result.err = Support::ReadFile(errPath);
     return result;
 }
 
@@ -159,14 +142,14 @@ Result JxlImportOnTerminal(const std::vector<std::string>& args) {
     // The child is gone: what it wrote waits in the master, which reports the end as EIO.
     char buffer[4096];
     for (ssize_t count; (count = ::read(master.value, buffer, sizeof buffer)) > 0;) result.err.append(buffer, static_cast<std::size_t>(count));
-    result.out = ReadBytes(outPath);
+    result.out = Support::ReadFile(outPath);
     return result;
 }
 
 #endif
 
 std::string SourceFile(const std::string& relativePath) {
-    return ReadBytes(std::string(JXL_SOURCE_DIR) + "/" + relativePath);
+    return Support::ReadFile(std::string(JXL_SOURCE_DIR) + "/" + relativePath);
 }
 
 std::string LibraryWithoutCreatePlugin() {

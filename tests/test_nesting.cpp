@@ -1,9 +1,14 @@
 // Deep nesting is refused before the recursive parser can overflow the host's stack.
-#include "file_cases.h"
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support.h"
 
 namespace {
 
-using Support::ExpectFiles;
+using Support::ExpectTraces;
+using Support::Slice;
 using Support::kMalformed;
 
 // The root at level 1 and `innermost` at level `depth`.
@@ -24,7 +29,7 @@ const char* const kWalked = R"(
 )";
 
 TEST(Nesting, LimitIs256Levels) {
-    ExpectFiles({
+    ExpectTraces(Slice::File, {
         {"256 levels", Nested(256), kWalked},
         {"257 levels", Nested(257), kMalformed},
         {"257 levels, the last one open", Nested(257, "<x></x>"), kMalformed},
@@ -40,7 +45,7 @@ TEST(Nesting, LimitIs256Levels) {
 TEST(Nesting, OnlyElementsCount) {
     std::string deepText;
     for (int i = 0; i < 300; ++i) deepText += "<a>";
-    ExpectFiles({
+    ExpectTraces(Slice::File, {
         {"in a comment", Nested(256, "<x><!--" + deepText + "--></x>"), kWalked},
         {"in CDATA", Nested(256, "<x><![CDATA[" + deepText + "]]></x>"), kWalked},
         {"in a processing instruction", Nested(256, "<x><?pi " + deepText + "?></x>"), kWalked},

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "host/settings.h"
+#include "platform/utf.h"
 #include "platform/win32.h"
 #include "support.h"
 
@@ -18,7 +19,7 @@ int ReleaseAll(Plugin::IGroundBasedMIP* plugin) {
     return releases;
 }
 
-std::string Text(Plugin::BSTR text) { return Support::ToUtf8({text, ::SysStringLen(text)}); }
+std::string Text(Plugin::BSTR text) { return Platform::ToUtf8({text, ::SysStringLen(text)}); }
 
 TEST(PluginObject, NewObjectHoldsOneReference) {
     Plugin::IGroundBasedMIP* plugin = Support::CreatePlugin().Detach();

@@ -8,7 +8,8 @@
 
 namespace {
 
-using Support::ExpectWalks;
+using Support::ExpectTraces;
+using Support::Slice;
 using Support::FieldBook;
 
 std::string Station(const std::string& atmosphereId) {
@@ -17,7 +18,7 @@ std::string Station(const std::string& atmosphereId) {
 }
 
 TEST(AtmosphereRecords, ParsePressureAndTemperatureEachWithItsOwnParser) {
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"both, temperature written first",
          FieldBook(R"(<AtmosphereRecord ID="a1"><Temperature>20</Temperature><Pressure>1010</Pressure>
              </AtmosphereRecord>)" + Station("a1")),
@@ -61,7 +62,7 @@ TEST(AtmosphereRecords, ParsePressureAndTemperatureEachWithItsOwnParser) {
 }
 
 TEST(AtmosphereRecords, KeepTheFirstRecordOfAnId) {
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"two valid records",
          FieldBook(R"(<AtmosphereRecord ID="a1"><Pressure>1010</Pressure><Temperature>20</Temperature></AtmosphereRecord>
              <AtmosphereRecord ID="a1"><Pressure>900</Pressure><Temperature>30</Temperature></AtmosphereRecord>)" +
@@ -100,7 +101,7 @@ TEST(AtmosphereRecords, KeepTheFirstRecordOfAnId) {
 TEST(AtmosphereRecords, NeedANonEmptyIdAttribute) {
     const std::string values = "<Pressure>1010</Pressure><Temperature>20</Temperature>";
     const std::string stationAlone = R"({"op":"AddStation","arg":"S1"})";
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"no id", FieldBook("<AtmosphereRecord>" + values + "</AtmosphereRecord>" + Station("a1")), stationAlone},
         {"empty id", FieldBook(R"(<AtmosphereRecord ID="">)" + values + "</AtmosphereRecord>" + Station("")),
          stationAlone},
@@ -123,7 +124,7 @@ TEST(AtmosphereRecords, MatchIdsExactly) {
     const std::string missed = parse + R"(
         {"op":"AddStation","arg":"S1"}
     )";
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"letter case", FieldBook(record("A1") + Station("a1")), missed},
         {"leading zeros", FieldBook(record("007") + Station("7")), missed},
         {"blanks kept in the attribute", FieldBook(record(" a1 ") + Station(" a1 ")), found},

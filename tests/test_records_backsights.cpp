@@ -8,7 +8,8 @@
 
 namespace {
 
-using Support::ExpectWalks;
+using Support::ExpectTraces;
+using Support::Slice;
 using Support::FieldBook;
 
 std::string Backsight(const std::string& children) {
@@ -16,7 +17,7 @@ std::string Backsight(const std::string& children) {
 }
 
 TEST(BackBearingRecords, ReportOneReadingFaceOneFirst) {
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"both faces: face 2 is not even parsed",
          Backsight("<BackSight>B1</BackSight><Face1HorizontalCircle>10.5</Face1HorizontalCircle>"
                    "<Face2HorizontalCircle>190.5</Face2HorizontalCircle>"),
@@ -71,7 +72,7 @@ TEST(BackBearingRecords, ReportOneReadingFaceOneFirst) {
 }
 
 TEST(BackBearingRecords, WithoutAUsableReadingReportNothing) {
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"face 1 rejected, no face 2",
          Backsight("<BackSight>B1</BackSight><Face1HorizontalCircle>abc</Face1HorizontalCircle>"),
          R"({"op":"Parse","parser":"angle","arg":"abc","result":null})"},
@@ -90,7 +91,7 @@ TEST(BackBearingRecords, WithoutAUsableReadingReportNothing) {
 
 TEST(BackBearingRecords, NeedANonEmptyBacksightName) {
     const std::string reading = "<Face1HorizontalCircle>10.5</Face1HorizontalCircle>";
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"no name", Backsight(reading), ""},
         {"empty name", Backsight("<BackSight/>" + reading), ""},
         {"blank name", Backsight("<BackSight>   </BackSight>" + reading), ""},

@@ -8,7 +8,8 @@
 
 namespace {
 
-using Support::ExpectWalks;
+using Support::ExpectTraces;
+using Support::Slice;
 using Support::FieldBook;
 
 // A point record P1 with these children besides its name.
@@ -22,7 +23,7 @@ const std::string kTargetParse = R"(
 )";
 
 TEST(CircleObservations, OpenTheObservationEvenWithoutReadings) {
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"empty circle", FieldBook(Point("<Circle></Circle>")), R"({"op":"AddObservation","arg":"P1"})"},
         {"self-closed circle", FieldBook(Point("<Circle/>")), R"({"op":"AddObservation","arg":"P1"})"},
         {"empty circle with a target height", FieldBook(kTarget + Point("<Circle/><TargetID>t1</TargetID>")),
@@ -52,7 +53,7 @@ TEST(CircleObservations, ReportInAFixedOrderWhateverTheFileOrder) {
         {"op":"SetSlopeDistance","arg":12.5}
         {"op":"SetFace","arg":true}
     )";
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"usual order",
          FieldBook(kTarget + Point("<TargetID>t1</TargetID><Circle><HorizontalCircle>45</HorizontalCircle>"
                                    "<VerticalCircle>90.5</VerticalCircle><EDMDistance>12.5</EDMDistance>"
@@ -67,7 +68,7 @@ TEST(CircleObservations, ReportInAFixedOrderWhateverTheFileOrder) {
 }
 
 TEST(CircleObservations, HandEveryReadingTextToItsParser) {
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"empty readings are parsed",
          FieldBook(Point("<Circle><HorizontalCircle/><VerticalCircle></VerticalCircle><EDMDistance/></Circle>")),
          R"(
@@ -126,7 +127,7 @@ TEST(CircleObservations, HandEveryReadingTextToItsParser) {
 TEST(CircleObservations, ReadTheTargetOnlyBesideTheCircle) {
     const std::string target =
         R"(<TargetRecord ID="t1"><PrismConstant>0.5</PrismConstant><TargetHeight>1.5</TargetHeight></TargetRecord>)";
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"target id inside the circle",
          FieldBook(target + Point("<Circle><TargetID>t1</TargetID><EDMDistance>10</EDMDistance></Circle>")),
          R"(
@@ -154,7 +155,7 @@ TEST(CircleObservations, SetTheFaceOnlyForTheTwoExactWords) {
         return FieldBook(Point("<Circle><Face>" + face + "</Face></Circle>"));
     };
     const std::string noFace = R"({"op":"AddObservation","arg":"P1"})";
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"Face1", withFace("Face1"), noFace + "\n" + R"({"op":"SetFace","arg":false})"},
         {"Face2", withFace("Face2"), noFace + "\n" + R"({"op":"SetFace","arg":true})"},
         {"with a blank inside", withFace("Face 1"), noFace},

@@ -8,7 +8,8 @@
 
 namespace {
 
-using Support::ExpectWalks;
+using Support::ExpectTraces;
+using Support::Slice;
 using Support::FieldBook;
 
 std::string WithGrid(const std::string& coordinates) {
@@ -43,7 +44,7 @@ TEST(GridCoordinates, PassNorthEastElevationInThatOrder) {
         {"op":"Parse","parser":"linear","arg":"3","result":3}
         {"op":"SetElevation","arg":3}
     )";
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"usual order", WithGrid("<North>1</North><East>2</East><Elevation>3</Elevation>"), all},
         {"reverse order", WithGrid("<Elevation>3</Elevation><East>2</East><North>1</North>"), all},
         {"elevation alone", WithGrid("<Elevation>3</Elevation>"), kPoint + R"(
@@ -61,7 +62,7 @@ TEST(GridCoordinates, ParseOnlyTextsThatAreNotEmpty) {
         {"op":"Parse","parser":"linear","arg":"3","result":3}
         {"op":"SetElevation","arg":3}
     )";
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"empty north", WithGrid("<North></North><East>2</East><Elevation>3</Elevation>"), kPoint + eastAndElevation},
         {"self-closed north", WithGrid("<North/><East>2</East><Elevation>3</Elevation>"), kPoint + eastAndElevation},
         {"blank north", WithGrid("<North>  </North><East>2</East><Elevation>3</Elevation>"),
@@ -78,7 +79,7 @@ TEST(GridCoordinates, ParseOnlyTextsThatAreNotEmpty) {
 }
 
 TEST(FeatureAttributes, AppendToTheCodeInDocumentOrder) {
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"two features",
          WithFeatures("<Feature>" + Attribute("Height", "12") + Attribute("Kind", "Oak") + "</Feature><Feature>" +
                       Attribute("Colour", "Red") + "</Feature>"),
@@ -100,7 +101,7 @@ TEST(FeatureAttributes, AppendToTheCodeInDocumentOrder) {
 }
 
 TEST(FeatureAttributes, SkipWhatIsNotAWholeAttribute) {
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"value without name", WithFeatures("<Feature><Attribute><Value>12</Value></Attribute></Feature>"), Code("C")},
         {"name without value", WithFeatures("<Feature><Attribute><Name>H</Name></Attribute></Feature>"), Code("C")},
         {"incomplete attribute between two whole ones",
@@ -121,7 +122,7 @@ TEST(FeatureAttributes, SkipWhatIsNotAWholeAttribute) {
 }
 
 TEST(FeatureAttributes, ComeFromTheFirstFeaturesOnly) {
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"two features elements",
          FieldBook("<PointRecord><Name>P1</Name><Code>C</Code><Features><Feature>" + Attribute("A", "1") +
                    "</Feature></Features><Features><Feature>" + Attribute("B", "2") +

@@ -8,7 +8,8 @@
 
 namespace {
 
-using Support::ExpectWalks;
+using Support::ExpectTraces;
+using Support::Slice;
 using Support::FieldBook;
 
 std::string Record(const std::string& children) {
@@ -32,7 +33,7 @@ const std::string kPoint = R"(
 TEST(PointRecords, DeletedOnlyWhenExactlyTrue) {
     const std::string full = "<Name>P1</Name><TargetID>t1</TargetID>" + kCircle + kGrid + "<Code>C</Code>";
     const auto deleted = [](const std::string& text) { return "<Deleted>" + text + "</Deleted><Name>P1</Name>"; };
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"true drops everything", Record("<Deleted>true</Deleted>" + full), ""},
         {"true after the other children", Record(full + "<Deleted>true</Deleted>"), ""},
         {"True", Record(deleted("True")), kPoint},
@@ -50,7 +51,7 @@ TEST(PointRecords, DeletedOnlyWhenExactlyTrue) {
 
 TEST(PointRecords, WithoutAUsableNameAreDroppedWhole) {
     const std::string rest = kCircle + kGrid + "<Code>C</Code>";
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"no name", Record(rest), ""},
         {"empty name", Record("<Name/>" + rest), ""},
         {"blank name", Record("<Name> \t </Name>" + rest), ""},
@@ -72,7 +73,7 @@ TEST(PointRecords, KeyedInOnlyForCoordinatePointsAndTheExactWord) {
         {"op":"MarkKeyedIn"}
         {"op":"SetKeyedInFlag","arg":false}
     )";
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"KeyedIn", method("KeyedIn"), keyedIn},
         {"lower case", method("keyedin"), kPoint},
         {"with a blank inside", method("Keyed In"), kPoint},
@@ -91,7 +92,7 @@ TEST(PointRecords, KeyedInOnlyForCoordinatePointsAndTheExactWord) {
 TEST(PointRecords, TakeComputedGridOnlyWithoutAnyGrid) {
     const std::string computed =
         "<ComputedGrid><North>1</North><East>2</East><Elevation>3</Elevation></ComputedGrid>";
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"grid", Record("<Name>P1</Name>" + kGrid), kPoint + kGridTrace},
         {"computed grid alone", Record("<Name>P1</Name>" + computed), kPoint + R"(
              {"op":"Parse","parser":"linear","arg":"1","result":1}
@@ -119,7 +120,7 @@ TEST(PointRecords, TakeComputedGridOnlyWithoutAnyGrid) {
 TEST(PointRecords, PassTheCodeOnlyWhenItHasText) {
     const std::string attribute =
         "<Features><Feature><Attribute><Name>H</Name><Value>12</Value></Attribute></Feature></Features>";
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"code", Record("<Name>P1</Name><Code>TREE</Code>"), kPoint + R"({"op":"SetCode","arg":"TREE"})"},
         {"code with blanks around", Record("<Name>P1</Name><Code> TREE </Code>"),
          kPoint + R"({"op":"SetCode","arg":" TREE "})"},
@@ -142,7 +143,7 @@ TEST(PointRecords, OrderTheirCallsWhateverTheFileOrder) {
     const std::string target = R"(<TargetRecord ID="t1"><TargetHeight>1.5</TargetHeight></TargetRecord>)";
     const std::string features =
         "<Features><Feature><Attribute><Name>H</Name><Value>12</Value></Attribute></Feature></Features>";
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"observation: readings, coordinates, code",
          FieldBook(target + "<PointRecord><Code>TREE</Code>" + kGrid + features +
                    "<Circle><Face>Face1</Face><HorizontalCircle>45</HorizontalCircle></Circle>"
@@ -165,7 +166,7 @@ TEST(PointRecords, OrderTheirCallsWhateverTheFileOrder) {
 }
 
 TEST(PointRecords, FollowEachOtherInDocumentOrder) {
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"station, observation, point",
          FieldBook("<PointRecord><Name>P0</Name></PointRecord>"
                    "<StationRecord><StationName>S1</StationName></StationRecord>"

@@ -8,7 +8,8 @@
 
 namespace {
 
-using Support::ExpectWalks;
+using Support::ExpectTraces;
+using Support::Slice;
 using Support::Reductions;
 
 std::string Point(const std::string& children) { return Reductions("<Point>" + children + "</Point>"); }
@@ -32,7 +33,7 @@ TEST(ReductionsPoints, GiveCodeThenKeyedInThenCoordinates) {
         {"op":"MarkKeyedIn"}
         {"op":"SetKeyedInFlag","arg":false}
     )" + kGridTrace;
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"usual order", Point("<Name>P1</Name><Code>CP</Code><SurveyMethod>KeyedIn</SurveyMethod>" + kGrid), all},
         {"reverse order", Point(kGrid + "<SurveyMethod>KeyedIn</SurveyMethod><Code>CP</Code><Name>P1</Name>"), all},
         {"code with attributes",
@@ -48,7 +49,7 @@ TEST(ReductionsPoints, GiveCodeThenKeyedInThenCoordinates) {
 }
 
 TEST(ReductionsPoints, ReadOnlyGridAndNothingOfTheFieldBooksTests) {
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"computed grid alone",
          Point("<Name>P1</Name><ComputedGrid><North>1</North><East>2</East></ComputedGrid>"), kPoint},
         {"empty grid beside a computed grid",
@@ -65,7 +66,7 @@ TEST(ReductionsPoints, ReadOnlyGridAndNothingOfTheFieldBooksTests) {
 }
 
 TEST(ReductionsPoints, WithoutAUsableNameGiveNothing) {
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"no name", Point("<Code>CP</Code>" + kGrid), ""},
         {"empty name", Point("<Name></Name><Code>CP</Code>" + kGrid), ""},
         {"blank name", Point("<Name>  </Name><Code>CP</Code>" + kGrid), ""},
@@ -74,7 +75,7 @@ TEST(ReductionsPoints, WithoutAUsableNameGiveNothing) {
 }
 
 TEST(ReductionsPoints, FollowTheWholeFieldBook) {
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"reductions written first",
          "<?xml version=\"1.0\"?><JOBFile><Reductions><Point><Name>R1</Name></Point>"
          "<point><Name>R2</Name></point><Point><Name>R3</Name></Point></Reductions>"

@@ -8,7 +8,8 @@
 
 namespace {
 
-using Support::ExpectWalks;
+using Support::ExpectTraces;
+using Support::Slice;
 using Support::FieldBook;
 
 // An atmosphere "a1" and what reading it costs: the two parses, no receiver call.
@@ -20,7 +21,7 @@ const std::string kAtmosphereParses = R"(
 )";
 
 TEST(StationRecords, ReportNameHeightAndAtmosphereInThatOrder) {
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"all three children",
          FieldBook(kAtmosphere + R"(<StationRecord><StationName>S1</StationName>
              <TheodoliteHeight>1.552</TheodoliteHeight><AtmosphereID>a1</AtmosphereID></StationRecord>)"),
@@ -49,7 +50,7 @@ TEST(StationRecords, ReportNameHeightAndAtmosphereInThatOrder) {
 
 TEST(StationRecords, WithoutAUsableNameAreDroppedWhole) {
     const std::string rest = "<TheodoliteHeight>1.5</TheodoliteHeight><AtmosphereID>a1</AtmosphereID>";
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"no name", FieldBook(kAtmosphere + "<StationRecord>" + rest + "</StationRecord>"), kAtmosphereParses},
         {"empty name", FieldBook(kAtmosphere + "<StationRecord><StationName/>" + rest + "</StationRecord>"),
          kAtmosphereParses},
@@ -67,7 +68,7 @@ TEST(StationRecords, WithoutAUsableNameAreDroppedWhole) {
 }
 
 TEST(StationRecords, KeepTheNameAsWrittenAndTakeTheFirstOfTwo) {
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"blanks around the name",
          FieldBook("<StationRecord><StationName> S 1 </StationName></StationRecord>"),
          R"({"op":"AddStation","arg":" S 1 "})"},
@@ -83,7 +84,7 @@ TEST(StationRecords, KeepTheNameAsWrittenAndTakeTheFirstOfTwo) {
 }
 
 TEST(StationRecords, HandEveryHeightTextToTheLinearParser) {
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"rejected height keeps the atmosphere",
          FieldBook(kAtmosphere + R"(<StationRecord><StationName>S1</StationName>
              <TheodoliteHeight>1,5</TheodoliteHeight><AtmosphereID>a1</AtmosphereID></StationRecord>)"),
@@ -119,7 +120,7 @@ TEST(StationRecords, FindOnlyAnEarlierAtmosphereWithExactlyTheSameId) {
         {"op":"SetPressure","arg":1010}
         {"op":"SetTemperature","arg":20}
     )";
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"same id", FieldBook(kAtmosphere + station("a1")), kAtmosphereParses + stationWithAtmosphere},
         {"atmosphere later in the file", FieldBook(station("a1") + kAtmosphere), stationAlone + kAtmosphereParses},
         {"unknown id", FieldBook(kAtmosphere + station("a2")), kAtmosphereParses + stationAlone},

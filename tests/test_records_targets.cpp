@@ -9,7 +9,8 @@
 
 namespace {
 
-using Support::ExpectWalks;
+using Support::ExpectTraces;
+using Support::Slice;
 using Support::FieldBook;
 
 const Support::Settings kPrismConstantOff{false, true, true};
@@ -36,7 +37,7 @@ TEST(TargetRecords, GiveTheObservationItsHeightAndPrismConstant) {
         {"op":"AddObservation","arg":"P1"}
         {"op":"SetTargetHeight","arg":1.8}
     )" + kDistanceParse;
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"constant added", FieldBook(full + Observation("t1")), parses + R"({"op":"SetSlopeDistance","arg":99.9656})"},
         {"constant not wanted", FieldBook(full + Observation("t1")), parses + R"({"op":"SetSlopeDistance","arg":100})",
          kPrismConstantOff},
@@ -65,7 +66,7 @@ TEST(TargetRecords, ReportOnlyTheValuesTheyHold) {
         {"op":"Parse","parser":"linear","arg":"-0.0344","result":-0.0344}
         {"op":"AddObservation","arg":"P1"}
     )" + kDistanceParse;
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"height only, constant wanted", FieldBook(heightOnly + Observation("t1")), heightTrace},
         {"height only, constant not wanted", FieldBook(heightOnly + Observation("t1")), heightTrace,
          kPrismConstantOff},
@@ -106,7 +107,7 @@ TEST(TargetRecords, ReportOnlyTheValuesTheyHold) {
 }
 
 TEST(TargetRecords, KeepTheFirstRecordOfAnId) {
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"two valid records",
          FieldBook(Target("t1", "<TargetHeight>1.8</TargetHeight>") + Target("t1", "<TargetHeight>2</TargetHeight>") +
                    Observation("t1")),
@@ -148,7 +149,7 @@ TEST(TargetRecords, AreFoundOnlyEarlierAndByExactlyTheSameId) {
     const std::string missed = stored + R"({"op":"AddObservation","arg":"P1"})" + kDistanceParse +
                                R"({"op":"SetSlopeDistance","arg":100})";
     const auto target = [](const std::string& id) { return Target(id, "<TargetHeight>2</TargetHeight>"); };
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"same id", FieldBook(target("t1") + Observation("t1")), found},
         {"target later in the file", FieldBook(Observation("t1") + target("t1")),
          R"({"op":"AddObservation","arg":"P1"})" + kDistanceParse + R"({"op":"SetSlopeDistance","arg":100})" + stored},
@@ -164,7 +165,7 @@ TEST(TargetRecords, NeedANonEmptyIdAttribute) {
     const std::string values = "<PrismConstant>0.5</PrismConstant><TargetHeight>2</TargetHeight>";
     const std::string observed = R"({"op":"AddObservation","arg":"P1"})" + kDistanceParse +
                                  R"({"op":"SetSlopeDistance","arg":100})";
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"no id", FieldBook("<TargetRecord>" + values + "</TargetRecord>" + Observation("t1")), observed},
         {"empty id", FieldBook(Target("", values) + Observation("")), observed},
         {"id as a child element", FieldBook("<TargetRecord><ID>t1</ID>" + values + "</TargetRecord>" +

@@ -8,7 +8,8 @@
 
 namespace {
 
-using Support::ExpectWalks;
+using Support::ExpectTraces;
+using Support::Slice;
 
 TEST(RecordTexts, KeepEveryCharacterOfNamesCodesAndIds) {
     const std::string document = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -23,7 +24,7 @@ TEST(RecordTexts, KeepEveryCharacterOfNamesCodesAndIds) {
 </FieldBook><Reductions>
   <Point><Name>Репер №5</Name><Code>Марка</Code></Point>
 </Reductions></JOBFile>)";
-    ExpectWalks({
+    ExpectTraces(Slice::Walk, {
         {"UTF-8 document", document, R"(
             {"op":"Parse","parser":"pressure","arg":"1010","result":1010}
             {"op":"Parse","parser":"linear","arg":"1.5","result":1.5}

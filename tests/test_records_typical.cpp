@@ -3,24 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "support.h"
 
 namespace {
 
+using Support::Framed;
+using Support::Slice;
+
 const std::string kTypical = std::string(JXL_SOURCE_DIR) + "/examples/typical.jxl";
 
-std::vector<std::string> TypicalTrace(const std::string& slopeDistance) {
-    std::vector<std::string> lines = {Support::BeginFile(kTypical)};
-    for (const std::string& line : Support::Lines(R"(
-        {"op":"GetValueParserFactory"}
-        {"op":"CreateLinearParser","arg":0}
-        {"op":"CreateAngleParser","arg":3}
-        {"op":"CreatePressureParser","arg":1}
-        {"op":"CreateTemperatureParser","arg":0}
-        {"op":"Release","arg":"factory"}
-        {"op":"SetProgress","arg":50}
+// The walk over the typical job, with the slope distance the host is given.
+Support::Trace TypicalWalk(const std::string& slopeDistance) {
+    return Support::Lines(R"(
         {"op":"Parse","parser":"pressure","arg":"1013.25","result":1013.25}
         {"op":"Parse","parser":"temperature","arg":"18.5","result":18.5}
         {"op":"AddStation","arg":"S1"}
@@ -41,10 +36,7 @@ std::vector<std::string> TypicalTrace(const std::string& slopeDistance) {
         {"op":"Parse","parser":"angle","arg":"89.54321","result":89.54321}
         {"op":"SetVerticalCircle","arg":89.54321}
         {"op":"Parse","parser":"linear","arg":"100.0","result":100}
-    )"))
-        lines.push_back(line);
-    lines.push_back(R"({"op":"SetSlopeDistance","arg":)" + slopeDistance + "}");
-    for (const std::string& line : Support::Lines(R"(
+        {"op":"SetSlopeDistance","arg":)" + slopeDistance + R"(}
         {"op":"SetFace","arg":false}
         {"op":"SetCode","arg":"TREE"}
         {"op":"AddPoint","arg":"P1"}
@@ -54,53 +46,27 @@ std::vector<std::string> TypicalTrace(const std::string& slopeDistance) {
         {"op":"SetEast","arg":2000.456}
         {"op":"Parse","parser":"linear","arg":"100.789","result":100.789}
         {"op":"SetElevation","arg":100.789}
-        {"op":"SetProgress","arg":100}
-        {"op":"Release","arg":"pressure"}
-        {"op":"Release","arg":"temperature"}
-        {"op":"Release","arg":"angle"}
-        {"op":"Release","arg":"linear"}
-    )"))
-        lines.push_back(line);
-    return lines;
+    )");
 }
 
-TEST(TypicalJob, GivesTheWholeSequenceWithTheDistanceCorrectedByThePrismConstant) {
-    EXPECT_EQ(Support::ImportCalls({kTypical}), TypicalTrace("99.9656"));
-}
-
-TEST(TypicalJob, GivesTheMeasuredDistanceWhenThePrismConstantIsNotWanted) {
-    Support::Settings settings;
-    settings.prismConstant = false;
-    EXPECT_EQ(Support::ImportCalls({kTypical}, settings), TypicalTrace("100"));
-}
-
-TEST(TypicalJob, LeavesNoTargetOrAtmosphereToTheNextFile) {
+TEST(TypicalJob, GivesTheWholeSequence) {
     const std::string next = Support::WriteScratchFile("next.jxl", Support::FieldBook(R"(
         <StationRecord><StationName>S2</StationName><AtmosphereID>a1</AtmosphereID></StationRecord>
         <PointRecord><Name>P2</Name><TargetID>t1</TargetID><Circle><EDMDistance>100.0</EDMDistance></Circle></PointRecord>
     )"));
-    std::vector<std::string> expected = TypicalTrace("99.9656");
-    expected.push_back(Support::BeginFile(next));
-    for (const std::string& line : Support::Lines(R"(
-        {"op":"GetValueParserFactory"}
-        {"op":"CreateLinearParser","arg":0}
-        {"op":"CreateAngleParser","arg":3}
-        {"op":"CreatePressureParser","arg":1}
-        {"op":"CreateTemperatureParser","arg":0}
-        {"op":"Release","arg":"factory"}
-        {"op":"SetProgress","arg":50}
-        {"op":"AddStation","arg":"S2"}
-        {"op":"AddObservation","arg":"P2"}
-        {"op":"Parse","parser":"linear","arg":"100.0","result":100}
-        {"op":"SetSlopeDistance","arg":100}
-        {"op":"SetProgress","arg":100}
-        {"op":"Release","arg":"pressure"}
-        {"op":"Release","arg":"temperature"}
-        {"op":"Release","arg":"angle"}
-        {"op":"Release","arg":"linear"}
-    )"))
-        expected.push_back(line);
-    EXPECT_EQ(Support::ImportCalls({kTypical, next}), expected);
+    const Support::Input typical = Support::Input::Files({kTypical});
+    Support::ExpectTraces(Slice::Whole, {
+        {"the distance corrected by the prism constant", typical, Framed(Slice::Walk, kTypical, TypicalWalk("99.9656"))},
+        {"the measured distance when the prism constant is not wanted", typical,
+         Framed(Slice::Walk, kTypical, TypicalWalk("100")), {false, true, true}},
+        {"no target or atmosphere left to the next file", Support::Input::Files({kTypical, next}),
+         Support::Joined({Framed(Slice::Walk, kTypical, TypicalWalk("99.9656")), Framed(Slice::Walk, next, Support::Lines(R"(
+             {"op":"AddStation","arg":"S2"}
+             {"op":"AddObservation","arg":"P2"}
+             {"op":"Parse","parser":"linear","arg":"100.0","result":100}
+             {"op":"SetSlopeDistance","arg":100}
+         )"))})},
+    });
 }
 
 }  // namespace

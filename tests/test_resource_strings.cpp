@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "resources/resource_string.h"
+#include "platform/utf.h"
 #include "support.h"
 
 namespace {
@@ -32,7 +33,7 @@ TEST(ResourceStrings, AllTenTexts) {
         EXPECT_TRUE(Resources::LoadResourceString(text, c.id));
         EXPECT_EQ(text.size(), c.length);
         EXPECT_EQ(text.c_str()[text.size()], 0);
-        EXPECT_EQ(Support::ToUtf8(text), c.text);
+        EXPECT_EQ(Platform::ToUtf8(text), c.text);
     }
 }
 
@@ -59,7 +60,7 @@ bool Find(const std::vector<std::uint16_t>& block, std::size_t bytes, unsigned i
     const WChar* found = nullptr;
     std::size_t length = 0;
     if (!Resources::FindStringInBlock(block.data(), bytes, index, &found, &length)) return false;
-    if (text) *text = Support::ToUtf8({found, length});
+    if (text) *text = Platform::ToUtf8({found, length});
     return true;
 }
 
