@@ -27,8 +27,6 @@ std::string LibraryPath(Library library) {
     return path;
 }
 
-}  // namespace
-
 CreatePluginFunction Entry(Library library) {
     static Host::CPluginLibrary libraries[2];
     static CreatePluginFunction entries[2] = {};
@@ -40,6 +38,8 @@ CreatePluginFunction Entry(Library library) {
     }
     return entries[which];
 }
+
+}  // namespace
 
 PluginPtr CreatePlugin(Library library) { return PluginPtr(Entry(library)()); }
 

@@ -30,7 +30,6 @@ using Trace = std::vector<std::string>;
 // the reader in its plainest form (cmake/reference_reader.cmake).
 enum class Library { Plugin, Reference };
 
-CreatePluginFunction Entry(Library library = Library::Plugin);
 PluginPtr CreatePlugin(Library library = Library::Plugin);
 
 // A file beside the test executable, where the builds put libraries and programs.
