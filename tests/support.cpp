@@ -43,6 +43,13 @@ CreatePluginFunction Entry(Library library) {
 
 PluginPtr CreatePlugin(Library library) { return PluginPtr(Entry(library)()); }
 
+std::vector<std::string> SavedSettings(Plugin::IGroundBasedMIP* plugin) {
+    Host::CSettingsStore store;
+    Host::CSettingsWriter writer(store);
+    plugin->SaveSettings(&writer);
+    return writer.calls;
+}
+
 std::string BesideTests(const std::string& name) {
     std::string path = Host::CPluginLibrary::DefaultPath();
     return path.erase(path.find_last_of("\\/") + 1) + name;

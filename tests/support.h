@@ -32,6 +32,9 @@ enum class Library { Plugin, Reference };
 
 PluginPtr CreatePlugin(Library library = Library::Plugin);
 
+// What SaveSettings writes, a "Key=value" line per setting in the order written.
+std::vector<std::string> SavedSettings(Plugin::IGroundBasedMIP* plugin);
+
 // A file beside the test executable, where the builds put libraries and programs.
 std::string BesideTests(const std::string& name);
 

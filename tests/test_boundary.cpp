@@ -296,18 +296,12 @@ private:
     std::string m_failingKey;
 };
 
-std::vector<std::string> Saved(Plugin::IGroundBasedMIP* plugin) {
-    CThrowingSettingsWriter writer("");
-    plugin->SaveSettings(&writer);
-    return writer.calls;
-}
-
 TEST(Boundary, SettingsStoreThatThrows) {
     Support::PluginPtr plugin = Support::CreatePlugin();
     CThrowingSettingsReader reader(0, "ParseFieldBookNode");
     plugin->LoadSettings(&reader);
     // The flag read before the failure took its value; the others kept theirs.
-    EXPECT_EQ(Saved(plugin.Get()), (std::vector<std::string>{"ConsiderPrismConstant=0", "ParseFieldBookNode=1",
+    EXPECT_EQ(Support::SavedSettings(plugin.Get()), (std::vector<std::string>{"ConsiderPrismConstant=0", "ParseFieldBookNode=1",
                                                              "ParseReductionsNode=1"}));
 
     CThrowingSettingsWriter writer("ParseFieldBookNode");
@@ -379,7 +373,7 @@ TEST(Boundary, ApplyChangesKeepsTheChoicesReadBeforeAFailure) {
     Plugin::IPropertyListViewController* controller = plugin->GetPropertyListViewController();
     controller->InitializeView(&view);
     controller->ApplyChanges();
-    EXPECT_EQ(Saved(plugin.Get()), (std::vector<std::string>{"ConsiderPrismConstant=0", "ParseFieldBookNode=1",
+    EXPECT_EQ(Support::SavedSettings(plugin.Get()), (std::vector<std::string>{"ConsiderPrismConstant=0", "ParseFieldBookNode=1",
                                                              "ParseReductionsNode=1"}));
 }
 

@@ -55,10 +55,7 @@ TEST(PluginObject, ObjectsShareNothing) {
     Host::CSettingsReader reader(store);
     first->LoadSettings(&reader);
 
-    Host::CSettingsStore saved;
-    Host::CSettingsWriter writer(saved);
-    second->SaveSettings(&writer);
-    EXPECT_EQ(writer.calls[0], "ConsiderPrismConstant=1");
+    EXPECT_EQ(Support::SavedSettings(second.Get())[0], "ConsiderPrismConstant=1");
 }
 
 TEST(PluginObject, NameAndFilterAreNewStrings) {
@@ -121,16 +118,14 @@ TEST(PluginObject, SettingsAreExactlyOneForTrue) {
         EXPECT_EQ(reader.calls, (std::vector<std::string>{"ConsiderPrismConstant 1", "ParseFieldBookNode 1",
                                                           "ParseReductionsNode 1"}));
 
-        Host::CSettingsStore saved;
-        Host::CSettingsWriter writer(saved);
-        plugin->SaveSettings(&writer);
+        const std::vector<std::string> saved = Support::SavedSettings(plugin.Get());
         std::string values;
-        for (const std::string& call : writer.calls) values += (values.empty() ? "" : " ") + call.substr(call.find('=') + 1);
+        for (const std::string& call : saved) values += (values.empty() ? "" : " ") + call.substr(call.find('=') + 1);
         EXPECT_EQ(values, c.saved);
-        ASSERT_EQ(writer.calls.size(), 3u);
-        EXPECT_EQ(writer.calls[0].rfind("ConsiderPrismConstant=", 0), 0u);
-        EXPECT_EQ(writer.calls[1].rfind("ParseFieldBookNode=", 0), 0u);
-        EXPECT_EQ(writer.calls[2].rfind("ParseReductionsNode=", 0), 0u);
+        ASSERT_EQ(saved.size(), 3u);
+        EXPECT_EQ(saved[0].rfind("ConsiderPrismConstant=", 0), 0u);
+        EXPECT_EQ(saved[1].rfind("ParseFieldBookNode=", 0), 0u);
+        EXPECT_EQ(saved[2].rfind("ParseReductionsNode=", 0), 0u);
     }
 }
 
@@ -143,16 +138,9 @@ TEST(PluginObject, LoadingAgainStartsFromTheDefaults) {
     Host::CSettingsReader emptyReader(empty);
     plugin->LoadSettings(&emptyReader);  // the default passed is 1, whatever the flag held
 
-    Host::CSettingsStore saved;
-    Host::CSettingsWriter writer(saved);
-    plugin->SaveSettings(&writer);
-    EXPECT_EQ(writer.calls, (std::vector<std::string>{"ConsiderPrismConstant=1", "ParseFieldBookNode=1",
-                                                      "ParseReductionsNode=1"}));
+    EXPECT_EQ(Support::SavedSettings(plugin.Get()),
+              (std::vector<std::string>{"ConsiderPrismConstant=1", "ParseFieldBookNode=1", "ParseReductionsNode=1"}));
 }
-
-}  // namespace
-
-namespace {
 
 // A host that hands over a null object gets nothing done, never a crash.
 TEST(PluginObject, NullHostObjectsAreIgnored) {
@@ -164,11 +152,8 @@ TEST(PluginObject, NullHostObjectsAreIgnored) {
     controller->InitializeView(nullptr);
     controller->ApplyChanges();
 
-    Host::CSettingsStore saved;
-    Host::CSettingsWriter writer(saved);
-    plugin->SaveSettings(&writer);
-    EXPECT_EQ(writer.calls, (std::vector<std::string>{"ConsiderPrismConstant=1", "ParseFieldBookNode=1",
-                                                      "ParseReductionsNode=1"}));
+    EXPECT_EQ(Support::SavedSettings(plugin.Get()),
+              (std::vector<std::string>{"ConsiderPrismConstant=1", "ParseFieldBookNode=1", "ParseReductionsNode=1"}));
 }
 
 }  // namespace

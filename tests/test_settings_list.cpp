@@ -9,6 +9,7 @@
 namespace {
 
 using Host::CRecordingPropertyView;
+using Support::SavedSettings;
 
 Support::PluginPtr PluginWith(const std::map<std::string, std::int32_t>& stored) {
     Support::PluginPtr plugin = Support::CreatePlugin();
@@ -16,13 +17,6 @@ Support::PluginPtr PluginWith(const std::map<std::string, std::int32_t>& stored)
     Host::CSettingsReader reader(store);
     plugin->LoadSettings(&reader);
     return plugin;
-}
-
-std::vector<std::string> Saved(Plugin::IGroundBasedMIP* plugin) {
-    Host::CSettingsStore store;
-    Host::CSettingsWriter writer(store);
-    plugin->SaveSettings(&writer);
-    return writer.calls;
 }
 
 TEST(SettingsList, PublishesHeadingLabelsChoicesAndCurrentValues) {
@@ -141,9 +135,9 @@ TEST(SettingsList, ChoicesBecomeTheFlags) {
         CRecordingPropertyView view;
         controller->InitializeView(&view);
         view.choices = c.answers;
-        EXPECT_EQ(Saved(plugin.Get())[2], "ParseReductionsNode=0");  // nothing changes before ApplyChanges
+        EXPECT_EQ(SavedSettings(plugin.Get())[2], "ParseReductionsNode=0");  // nothing changes before ApplyChanges
         controller->ApplyChanges();
-        EXPECT_EQ(Saved(plugin.Get()), c.saved);
+        EXPECT_EQ(SavedSettings(plugin.Get()), c.saved);
     }
 }
 
@@ -173,7 +167,7 @@ TEST(SettingsList, ASecondViewGetsTheListAgain) {
     first.choices = {{0, 0}, {1, 0}, {2, 0}};
     second.choices = {{0, 1}, {1, 1}, {2, 0}};
     controller->ApplyChanges();  // asks the view it was given last
-    EXPECT_EQ(Saved(plugin.Get()),
+    EXPECT_EQ(SavedSettings(plugin.Get()),
               (std::vector<std::string>{"ConsiderPrismConstant=1", "ParseFieldBookNode=1", "ParseReductionsNode=0"}));
 }
 
@@ -184,7 +178,7 @@ TEST(SettingsList, OtherControllerOperations) {
     EXPECT_TRUE(controller->CanCloseView());
     controller->CloseView();
     controller->ApplyChanges();  // before any view: nothing to read, nothing changes
-    EXPECT_EQ(Saved(plugin.Get()),
+    EXPECT_EQ(SavedSettings(plugin.Get()),
               (std::vector<std::string>{"ConsiderPrismConstant=1", "ParseFieldBookNode=1", "ParseReductionsNode=1"}));
 }
 
