@@ -27,7 +27,7 @@ using Trace = std::vector<std::string>;
 // ---- The libraries ---------------------------------------------------------------------
 
 // The plug-in library beside the tests, and the reference library: the same plug-in with
-// the reader in its plainest form (cmake/reference_reader.cmake).
+// the reader in its plainest form (built with JXL_REFERENCE_READER, reader/CMakeLists.txt).
 enum class Library { Plugin, Reference };
 
 PluginPtr CreatePlugin(Library library = Library::Plugin);
