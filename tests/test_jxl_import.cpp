@@ -183,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, RefusedInput, testing::Values(
     BadInput{"unknown_short_option", {"-v", "examples/typical.jxl"}, 2, "jxl-import: unknown option '-v'" + kSee},
     BadInput{"missing_value", {"examples/typical.jxl", "--format"}, 2, "jxl-import: --format needs a value" + kSee},
     BadInput{"unknown_format", {"--format=xml", "examples/typical.jxl"}, 2,
-             "jxl-import: --format takes table, csv, json or calls, not 'xml'" + kSee},
+             "jxl-import: --format takes table, csv, json, calls or html, not 'xml'" + kSee},
     BadInput{"on_misspelt", {"--prism-constant", "of", "examples/typical.jxl"}, 2,
              "jxl-import: --prism-constant takes on or off, not 'of'" + kSee},
     BadInput{"on_in_capitals", {"--reductions=ON", "examples/typical.jxl"}, 2,

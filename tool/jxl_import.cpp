@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "tool/console.h"
+#include "tool/format_html.h"
 #include "host/file_list.h"
 #include "tool/formats.h"
 #include "tool/import_summary.h"
@@ -87,9 +88,34 @@ std::string Output(OutputFormat format, const Host::CallLog& calls) {
     case OutputFormat::Csv: return FormatCsv(SummariseImport(calls));
     case OutputFormat::Json: return FormatJson(SummariseImport(calls));
     case OutputFormat::Calls: return FormatCalls(calls);
-    case OutputFormat::Table: break;
+    case OutputFormat::Table:
+    case OutputFormat::Html: break;
     }
     return FormatTable(SummariseImport(calls));
+}
+
+// The report's heading shows the settings the plug-in holds, as it would save them.
+HtmlRun HeldSettings(Plugin::IGroundBasedMIP* plugin, const Options& options) {
+    Host::CSettingsStore held;
+    Host::CSettingsWriter writer(held);
+    plugin->SaveSettings(&writer);
+    HtmlRun run;
+    const std::pair<const char*, const char*> keys[] = {{"ConsiderPrismConstant", "--prism-constant"},
+                                                        {"ParseFieldBookNode", "--field-book"},
+                                                        {"ParseReductionsNode", "--reductions"}};
+    for (const auto& [key, option] : keys) {
+        const auto value = held.values.find(key);
+        if (value != held.values.end()) run.settings.push_back({key, option, value->second == 1});
+    }
+    run.settingsFile = options.settingsPath;
+    return run;
+}
+
+void WriteHtml(Plugin::IGroundBasedMIP* plugin, const Options& options, const Host::CallLog& calls) {
+    CHtmlReport report(HeldSettings(plugin, options), [](const std::string& piece) { Write(Stream::Out, piece); });
+    report.Begin();
+    for (const ImportedFile& file : SummariseImport(calls)) report.AddFile(file);
+    report.End();
 }
 
 // One Import call for all the files, as a host application makes it. An exception out
@@ -118,7 +144,10 @@ int Import(Plugin::IGroundBasedMIP* plugin, const Options& options) {
     if (recorder.liveObjects != 0)
         Write(Stream::Err, "jxl-import: warning: the plug-in left " + std::to_string(recorder.liveObjects) +
                                " value parser objects unreleased\n");
-    Write(Stream::Out, Output(options.format, recorder.calls));
+    if (options.format == OutputFormat::Html)
+        WriteHtml(plugin, options, recorder.calls);
+    else
+        Write(Stream::Out, Output(options.format, recorder.calls));
     return status;
 }
 

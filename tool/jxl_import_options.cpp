@@ -19,10 +19,11 @@ bool SetOnOff(std::optional<bool>& target, const std::string& option, const std:
 
 bool SetFormat(Options& options, const std::string& value, std::string* error) {
     static const std::map<std::string, OutputFormat> formats = {
-        {"table", OutputFormat::Table}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json}, {"calls", OutputFormat::Calls}};
+        {"table", OutputFormat::Table}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json}, {"calls", OutputFormat::Calls},
+        {"html", OutputFormat::Html}};
     const auto found = formats.find(value);
     if (found == formats.end()) {
-        *error = "--format takes table, csv, json or calls, not '" + value + "'";
+        *error = "--format takes table, csv, json, calls or html, not '" + value + "'";
         return false;
     }
     options.format = found->second;
@@ -133,7 +134,12 @@ Options:
                            json   one document: files, messages, progress, items
                            calls  every call of the plug-in on the host's objects, one
                                   JSON object per line
+                           html   one page to open in a browser: per file a plan of the
+                                  points (north up, stations, their observations as rays,
+                                  backsights dashed), the tables, messages, totals and
+                                  outcome (ok, message, cannot-open, stopped)
                            jxl-import --format csv job.jxl > job.csv
+                           jxl-import --format html job.jxl > job.html
   --prism-constant on|off  apply the target's prism constant to measured distances
                            jxl-import --prism-constant off job.jxl
   --field-book on|off    import the field book (stations, observations, points)

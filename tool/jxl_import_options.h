@@ -7,7 +7,7 @@
 
 namespace Tool {
 
-enum class OutputFormat { Table, Csv, Json, Calls };
+enum class OutputFormat { Table, Csv, Json, Calls, Html };
 
 struct Options {
     std::string pluginPath;  // empty: the library beside the executable
