@@ -128,6 +128,10 @@ INSTANTIATE_TEST_SUITE_P(Files, PlanMarks, testing::Values(
              Support::FieldBook(Point("A", "<North>1e300</North><East>-1e300</East>") +
                                 Point("B", "<North>-1.7e308</North><East>1.7e308</East>")),
              2, 0, 0, 0, 0},
+    PlanCase{"points so far out that a grid step is below their precision make a plan",
+             Support::FieldBook(Point("A", "<North>1e17</North><East>1e17</East>") +
+                                Point("B", "<North>100000000000000016</North><East>100000000000000032</East>")),
+             2, 0, 0, 0, 0},
     PlanCase{"reductions points are points with coordinates",
              Support::Reductions("<Point><Name>R1</Name><SurveyMethod>KeyedIn</SurveyMethod><Grid>" + kNE +
                                  "</Grid></Point><Point><Name>R2</Name><Grid>" + kNE2 + "</Grid></Point>"),

@@ -44,7 +44,7 @@ svg.plan text.axis { text-anchor: end; fill: #6b7580; font-size: 10px; }
 svg.plan .rays { stroke: #2b63d9; stroke-width: 0.9; stroke-opacity: 0.75; fill: none; }
 svg.plan .rays.backsight { stroke: #7b3fb3; stroke-dasharray: 6 4; stroke-width: 1.2; stroke-opacity: 0.9; }
 svg.plan .points { stroke: #1d232a; stroke-width: 4.5; stroke-linecap: round; fill: none; }
-svg.plan .keyed-in { stroke: #d46a00; stroke-width: 1.8; fill: #fff; }
+svg.plan .keyed-in { stroke: #d46a00; stroke-width: 1.8; fill: none; }
 svg.plan .stations { stroke: #c81e1e; stroke-width: 2; fill: none; stroke-linejoin: round; }
 svg.plan.dense .rays { stroke-width: 0.5; stroke-opacity: 0.35; }
 svg.plan.dense .points { stroke-width: 3; }
@@ -236,7 +236,7 @@ std::string Legend(const PlanCounts& counts) {
     };
     entry("<path d=\"M11 7h0\" stroke=\"#1d232a\" stroke-width=\"4.5\" stroke-linecap=\"round\"/>",
           Count(counts.points - counts.keyedIn, "point", "points"));
-    entry("<path d=\"M7.5 3.5h7v7h-7z\" stroke=\"#d46a00\" stroke-width=\"1.8\" fill=\"#fff\"/>",
+    entry("<path d=\"M7.5 3.5h7v7h-7z\" stroke=\"#d46a00\" stroke-width=\"1.8\" fill=\"none\"/>",
           Count(counts.keyedIn, "keyed-in point", "keyed-in points"));
     entry("<path d=\"M11 1l7 12h-14z\" stroke=\"#c81e1e\" stroke-width=\"2\" fill=\"none\" stroke-linejoin=\"round\"/>",
           Count(counts.stations, "station", "stations") + " set up on a point of its name");

@@ -89,7 +89,7 @@ std::string Output(OutputFormat format, const Host::CallLog& calls) {
     case OutputFormat::Json: return FormatJson(SummariseImport(calls));
     case OutputFormat::Calls: return FormatCalls(calls);
     case OutputFormat::Table:
-    case OutputFormat::Html: break;
+    case OutputFormat::Html: break;  // the page is written file by file: WriteHtml
     }
     return FormatTable(SummariseImport(calls));
 }

@@ -229,9 +229,12 @@ void AddGrid(const CProjection& frame, std::string& out) {
         return;
     const RoundLength step = Rounded(span / 8, false);
     std::string lines, labels;
+    // Lines at whole multiples of the step; none where coordinates this large no longer
+    // tell one multiple from the next.
     const auto each = [&](double low, double high, auto&& draw) {
         const double first = std::ceil(low / step.value), last = std::floor(high / step.value);
-        for (double k = first; k <= last && k - first < 64; ++k) draw(k * step.value);
+        if (!(last - first < 64) || first + 1 == first) return;
+        for (double k = first; k <= last; ++k) draw(k * step.value);
     };
     each(westEast, eastEast, [&](double east) {
         const double x = frame.X(east);
@@ -255,7 +258,9 @@ void AddGrid(const CProjection& frame, std::string& out) {
 }
 
 void AddScaleBar(const CProjection& frame, std::string& out) {
-    const RoundLength length = Rounded(kPlotWidth / 5 / frame.Scale(), true);
+    const double wanted = kPlotWidth / 5 / frame.Scale();
+    if (!std::isfinite(wanted) || !(wanted > 0)) return;
+    const RoundLength length = Rounded(wanted, true);
     const double pixels = length.value * frame.Scale();
     if (!std::isfinite(pixels) || !(pixels > 0)) return;
     const double x = kLeft, y = kTop + frame.PlotHeight() + 44;
