@@ -73,9 +73,14 @@ bool CPluginLibrary::Load(const std::string& path, std::string* error) {
 std::string CPluginLibrary::DefaultPath() {
     char buffer[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
-    std::string path = length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
-    path.erase(path.find_last_of('/') + 1);
-    return path + "libjxlimport.so";
+    std::string folder = length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
+    folder.erase(folder.find_last_of('/') + 1);
+    // Beside the executable in a build tree; installed, the library has a folder of its
+    // own under lib/ (/usr/bin/jxl-import, /usr/lib/jxl-import/), found relative to the
+    // executable so that an unpacked package works wherever it lies.
+    const std::string beside = folder + "libjxlimport.so";
+    const std::string installed = folder + "../lib/jxl-import/libjxlimport.so";
+    return ::access(beside.c_str(), F_OK) != 0 && ::access(installed.c_str(), F_OK) == 0 ? installed : beside;
 }
 
 #endif

@@ -20,7 +20,8 @@ public:
 
     CreatePluginFunction CreatePlugin() const { return m_create; }
 
-    // The plug-in library beside this executable (or test).
+    // The plug-in library beside this executable (or test); on Linux, when there is none
+    // beside it, the one installed for it in ../lib/jxl-import/.
     static std::string DefaultPath();
 
 private:

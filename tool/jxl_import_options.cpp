@@ -126,7 +126,7 @@ surveying application does, and shows what the application would receive: statio
 observations under their station, points, their values, codes and messages.
 
 Options:
-  --plugin PATH          the plug-in library to load; default: the one beside this program
+  --plugin PATH          the plug-in library to load; default: the one that came with this program
                            jxl-import --plugin /opt/jxl/libjxlimport.so job.jxl
   --format FORMAT        what to print on standard output (default: table):
                            table  for people: per file, the items in the order opened
