@@ -67,6 +67,25 @@ function(jxl_package_text source destination)
     file(REMOVE ${destination}.tmp)
 endfunction()
 
+# The date as RFC 5322 writes it, at midnight UTC ("Wed, 09 Dec 2026 00:00:00 +0000"), from
+# a two-digit month and day; the weekday by Sakamoto's rule.
+function(jxl_rfc5322_date year month day out)
+    math(EXPR m0 "${month} - 1")
+    math(EXPR d "${day}")
+    set(y ${year})
+    if(m0 LESS 2)
+        math(EXPR y "${y} - 1")
+    endif()
+    set(month_offsets 0 3 2 5 0 3 5 1 4 6 2 4)
+    set(weekdays Sun Mon Tue Wed Thu Fri Sat)
+    set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+    list(GET month_offsets ${m0} t)
+    math(EXPR weekday "(${y} + ${y} / 4 - ${y} / 100 + ${y} / 400 + ${t} + ${d}) % 7")
+    list(GET weekdays ${weekday} weekday)
+    list(GET months ${m0} name)
+    set(${out} "${weekday}, ${day} ${name} ${year} 00:00:00 +0000" PARENT_SCOPE)
+endfunction()
+
 set(CPACK_PACKAGE_NAME jxlimport)
 set(CPACK_PACKAGE_VENDOR "jxlimport developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -124,25 +143,13 @@ else()
     install(FILES ${JXL_PACKAGING_OUT}/copyright DESTINATION ${doc})
 
     # The Debian changelog of a package without a Debian revision: the top entry of
-    # CHANGELOG.md, dated by it (RFC 5322 date; Sakamoto's rule for the weekday).
-    math(EXPR m0 "${jxl_release_month} - 1")
-    math(EXPR day "${jxl_release_day}")
-    set(y ${jxl_release_year})
-    if(m0 LESS 2)
-        math(EXPR y "${y} - 1")
-    endif()
-    set(month_offsets 0 3 2 5 0 3 5 1 4 6 2 4)
-    set(weekdays Sun Mon Tue Wed Thu Fri Sat)
-    set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
-    list(GET month_offsets ${m0} t)
-    math(EXPR weekday "(${y} + ${y} / 4 - ${y} / 100 + ${y} / 400 + ${t} + ${day}) % 7")
-    list(GET weekdays ${weekday} weekday)
-    list(GET months ${m0} month)
+    # CHANGELOG.md, dated by it.
+    jxl_rfc5322_date(${jxl_release_year} ${jxl_release_month} ${jxl_release_day} release_date)
     set(JXL_PACKAGE_MAINTAINER "jxlimport developers <jxlimport@users.noreply.example.org>"
         CACHE STRING "The Maintainer of the Debian package: name <address>")
     file(WRITE ${JXL_PACKAGING_OUT}/changelog.tmp
         "jxl-import (${PROJECT_VERSION}) unstable; urgency=medium\n\n${jxl_release_notes}\n"
-        " -- ${JXL_PACKAGE_MAINTAINER}  ${weekday}, ${day} ${month} ${jxl_release_year} 00:00:00 +0000\n")
+        " -- ${JXL_PACKAGE_MAINTAINER}  ${release_date}\n")
     file(COPY_FILE ${JXL_PACKAGING_OUT}/changelog.tmp ${JXL_PACKAGING_OUT}/changelog ONLY_IF_DIFFERENT)
     file(REMOVE ${JXL_PACKAGING_OUT}/changelog.tmp)
     jxl_package_text(${JXL_PACKAGING_DIR}/jxl-import.1 ${JXL_PACKAGING_OUT}/jxl-import.1)
