@@ -183,7 +183,11 @@ else()
     set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${JXL_PACKAGE_MAINTAINER}")
     set(CPACK_DEBIAN_PACKAGE_SECTION science)
     set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    # The dependencies: cmake/cpack_project_config.cmake asks dpkg-shlibdeps.
+    set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack_project_config.cmake)
+    set(CPACK_JXL_BINARIES_FILE ${JXL_PACKAGING_OUT}/binaries.cmake)
+    file(GENERATE OUTPUT ${CPACK_JXL_BINARIES_FILE}
+         CONTENT "set(jxl_binaries \"$<TARGET_FILE:jxl-import>\" \"$<TARGET_FILE:jxlimport>\")\n")
     # CPack puts the summary above this as the synopsis.
     set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "jxl-import reads JobXML job files (*.jxl) from field controllers through the
 JobXML import plug-in, the way a surveying data-processing application does,
