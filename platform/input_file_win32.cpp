@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/long_path.h"
 #include "platform/win32.h"
 
 namespace Platform {
@@ -10,9 +11,29 @@ CInputFile::~CInputFile() {
     if (m_handle) ::CloseHandle(m_handle);
 }
 
+namespace {
+
+WString CurrentDirectory() {
+    WString directory(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(directory.size()), directory.data());
+        if (length == 0) return {};
+        if (length < directory.size()) {
+            directory.resize(length);
+            return directory;
+        }
+        directory.resize(length);  // the size it needs, terminator included
+    }
+}
+
+}  // namespace
+
 bool CInputFile::Open(const WString& path) {
+    // A long path through its device form, which opens whether or not the host process
+    // is long-path aware; a path that fits goes to the system as it came.
+    const WString name = LongPathForm(WStringView(path.c_str()), CurrentDirectory());
     // Directories need FILE_FLAG_BACKUP_SEMANTICS to open, so they are refused here.
-    const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    const HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;
     // Files and devices such as NUL; never a pipe, whose reads could wait forever.
