@@ -4,8 +4,13 @@
 // time, peak memory (the process's largest resident set) and throughput; and the median
 // of the per-pair ratios import / parse.
 //
-// Usage: jxl-bench [--runs N] [--c-host] [--settle SECONDS] [--verbose] FILE
+// Usage: jxl-bench [--runs N] [--c-host] [--settle SECONDS] [--windows FOLDER] [--verbose] FILE
 //   The programs and the plug-in library are taken from beside this one.
+//   --windows the programs and the DLL of the Windows build in FOLDER instead, each run
+//             as `wine PROGRAM.exe` in the Wine prefix FOLDER/wineprefix (the environment's
+//             WINE and WINESERVER name other ones). One wineserver, started before the
+//             first run and ended after the last, serves them all, so that no run pays for
+//             a server's start.
 //   --c-host  also runs the import from a host written in C, as a third program.
 //   --settle  waits that long before every paired process. A virtual machine that
 //             hands freed memory back to its host (free page reporting, after a delay of
@@ -16,11 +21,15 @@
 // The last line is one machine-readable summary ("summary key=value ...").
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -49,8 +58,12 @@ double Now() {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
+// Ends the Wine server of a run of the Windows build, also when the run stops early.
+std::function<void()> g_atDeath;
+
 [[noreturn]] void Die(const std::string& what) {
     std::fprintf(stderr, "jxl-bench: %s\n", what.c_str());
+    if (g_atDeath) std::exchange(g_atDeath, nullptr)();
     std::exit(1);
 }
 
@@ -78,7 +91,7 @@ Run Measure(const std::vector<std::string>& command, double settle = 0) {
     Run run;
     const double start = Now();
     pid_t pid;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) Die("cannot start " + command[0]);
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) Die("cannot start " + command[0]);
     int status = 0;
     rusage usage{};
     while (wait4(pid, &status, 0, &usage) < 0)
@@ -125,20 +138,100 @@ std::string Folder(const std::string& path) {
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
+std::string Absolute(const std::string& path) {
+    char resolved[PATH_MAX];
+    if (!realpath(path.c_str(), resolved)) Die("cannot find " + path);
+    return resolved;
+}
+
+// The same file as a Windows program under Wine names it: through drive Z:, which a new
+// prefix maps to the root.
+std::string WinePath(const std::string& path) {
+    std::string windows = "Z:" + Absolute(path);
+    std::replace(windows.begin(), windows.end(), '/', '\\');
+    return windows;
+}
+
+// Runs a command that is not measured (wineserver) and waits for it; false when it fails.
+bool RunUnmeasured(const std::vector<std::string>& command) {
+    std::vector<char*> argv;
+    for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;  // its output would land among the results
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) Die("cannot start " + command[0]);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR) Die("waitpid failed");
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The Wine prefix and server of a run of the Windows build.
+class CWine {
+public:
+    explicit CWine(const std::string& folder) {
+        const char* wine = std::getenv("WINE");
+        m_wine = wine && *wine ? wine : "wine";
+        const char* server = std::getenv("WINESERVER");
+        m_server = server && *server ? server : "wineserver";
+        // As the Windows build's tests run: headless, quiet, without Mono or Gecko.
+        const std::string prefix = Absolute(folder) + "/wineprefix";
+        if (mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST) Die("cannot make " + prefix);
+        setenv("WINEPREFIX", prefix.c_str(), 1);
+        setenv("WINEDEBUG", "-all", 1);
+        setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        // Persistent until told to end: it detaches and stays between the runs, and the
+        // prefix is brought up to date (made, the first time) before anything is measured.
+        // A server already running in the prefix, one that would end a few seconds after
+        // its last process, is ended first.
+        if (!RunUnmeasured({m_server, "-p"})) {
+            RunUnmeasured({m_server, "-k"});
+            if (!RunUnmeasured({m_server, "-p"})) Die("cannot start " + m_server + " -p");
+        }
+        m_running = true;
+        if (!RunUnmeasured({m_wine, "wineboot", "--init"})) Die("wineboot failed");
+    }
+    ~CWine() { Stop(); }
+    CWine(const CWine&) = delete;
+    CWine& operator=(const CWine&) = delete;
+
+    void Stop() {
+        if (!m_running) return;
+        m_running = false;
+        RunUnmeasured({m_server, "-k"});
+    }
+
+    std::vector<std::string> Command(const std::string& program, std::vector<std::string> arguments) const {
+        arguments.insert(arguments.begin(), {m_wine, program});
+        return arguments;
+    }
+
+private:
+    std::string m_wine, m_server;
+    bool m_running = false;
+};
+
 }  // namespace
 
-constexpr const char* kUsage = "usage: jxl-bench [--runs N] [--c-host] [--settle SECONDS] [--verbose] FILE";
+constexpr const char* kUsage =
+    "usage: jxl-bench [--runs N] [--c-host] [--settle SECONDS] [--windows FOLDER] [--verbose] FILE";
 
 int main(int argc, char** argv) {
     int runs = 5;
     double settle = 0;
     bool cHost = false, verbose = false;
-    std::string file;
+    std::string file, windows;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--runs" && i + 1 < argc) runs = std::atoi(argv[++i]);
         else if (arg == "--c-host") cHost = true;
         else if (arg == "--settle" && i + 1 < argc) settle = std::atof(argv[++i]);
+        else if (arg == "--windows" && i + 1 < argc) windows = argv[++i];
         else if (arg == "--verbose") verbose = true;
         else if (!arg.empty() && arg[0] != '-' && file.empty()) file = arg;
         else Die(kUsage);
@@ -148,16 +241,39 @@ int main(int argc, char** argv) {
     if (stat(file.c_str(), &info) != 0) Die("cannot read " + file);
     const double megabytes = static_cast<double>(info.st_size) / 1e6;
 
-    char self[4096];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0) Die("cannot find my own folder");
-    self[length] = '\0';
-    const std::string folder = Folder(self);
-    const std::string plugin = folder + "/libjxlimport.so";
+    // The programs' commands: beside this one, or the Windows build's under Wine.
+    std::unique_ptr<CWine> wine;
+    std::function<std::vector<std::string>(const char*, bool)> command;
+    if (windows.empty()) {
+        char self[4096];
+        const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+        if (length <= 0) Die("cannot find my own folder");
+        self[length] = '\0';
+        const std::string folder = Folder(self);
+        command = [folder, file](const char* program, bool plugin) {
+            std::vector<std::string> words{folder + "/" + program};
+            if (plugin) words.push_back(folder + "/libjxlimport.so");
+            words.push_back(file);
+            return words;
+        };
+    } else {
+        const std::string folder = Absolute(windows);
+        for (const char* name : {"jxl-bench-parse.exe", "jxl-bench-import.exe", "jxl-bench-c-import.exe", "jxlimport.dll"})
+            if (access((folder + "/" + name).c_str(), R_OK) != 0) Die("no " + std::string(name) + " in " + folder);
+        wine = std::make_unique<CWine>(folder);
+        g_atDeath = [&wine] { wine->Stop(); };
+        const std::string plugin = WinePath(folder + "/jxlimport.dll"), job = WinePath(file);
+        command = [folder, plugin, job, &wine](const char* program, bool withPlugin) {
+            std::vector<std::string> arguments;
+            if (withPlugin) arguments.push_back(plugin);
+            arguments.push_back(job);
+            return wine->Command(folder + "/" + program + ".exe", arguments);
+        };
+    }
 
-    std::vector<Series> series = {{"bare parse", {folder + "/jxl-bench-parse", file}, {}},
-                                  {"import", {folder + "/jxl-bench-import", plugin, file}, {}}};
-    if (cHost) series.push_back({"import, C host", {folder + "/jxl-bench-c-import", plugin, file}, {}});
+    std::vector<Series> series = {{"bare parse", command("jxl-bench-parse", false), {}},
+                                  {"import", command("jxl-bench-import", true), {}}};
+    if (cHost) series.push_back({"import, C host", command("jxl-bench-c-import", true), {}});
     // The import once more at the end of each round, straight after the last import: it
     // finds the memory that one has just given back, which the kernel hands out again at
     // once. Beside the paired imports it shows what the import costs when fresh memory is
@@ -196,7 +312,9 @@ int main(int argc, char** argv) {
         for (const Run& run : series[s].runs)
             if (run.output != counts) Die("the imports gave different calls:\n" + counts + "---\n" + run.output);
 
-    std::printf("%s: %.1f MB; %d runs of each, alternating, one per process", file.c_str(), megabytes, runs);
+    if (wine) wine->Stop();
+    std::printf("%s: %.1f MB; %s; %d runs of each, alternating, one per process", file.c_str(), megabytes,
+                wine ? "Windows build under Wine" : "Linux build", runs);
     if (settle > 0) std::printf(", %g s of rest before each", settle);
     std::printf(" (medians)\n");
     std::printf("  %-16s %8s %8s %8s %10s %8s\n", "", "wall s", "user s", "sys s", "peak MB", "MB/s");
@@ -213,11 +331,12 @@ int main(int argc, char** argv) {
         return at == std::string::npos ? std::string("?") : counts.substr(at + 6, counts.find('\n', at) - at - 6);
     }().c_str());
 
-    std::printf("summary size_mb=%.1f runs=%d settle=%g bare_wall=%.3f bare_peak_mb=%.1f import_wall=%.3f import_user=%.3f "
-                "import_sys=%.3f import_peak_mb=%.1f import_mb_s=%.1f ratio=%.3f",
-                megabytes, runs, settle, series[0].Median(&Run::wall), series[0].Median(&Run::peakMb),
+    std::printf("summary build=%s size_mb=%.1f runs=%d settle=%g bare_wall=%.3f bare_peak_mb=%.1f import_wall=%.3f import_user=%.3f "
+                "import_sys=%.3f import_peak_mb=%.1f import_mb_s=%.1f ratio=%.3f peak_ratio=%.3f",
+                wine ? "windows" : "linux", megabytes, runs, settle, series[0].Median(&Run::wall), series[0].Median(&Run::peakMb),
                 series[1].Median(&Run::wall), series[1].Median(&Run::user), series[1].Median(&Run::system),
-                series[1].Median(&Run::peakMb), megabytes / series[1].Median(&Run::wall), Median(pairedWall[1]));
+                series[1].Median(&Run::peakMb), megabytes / series[1].Median(&Run::wall), Median(pairedWall[1]),
+                Median(pairedPeak[1]));
     if (cHost) std::printf(" c_host_wall=%.3f c_host_peak_mb=%.1f c_host_ratio=%.3f", series[2].Median(&Run::wall),
                            series[2].Median(&Run::peakMb), Median(pairedWall[2]));
     std::printf(" again_wall=%.3f again_user=%.3f again_mb_s=%.1f", series[again].Median(&Run::wall),

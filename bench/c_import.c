@@ -5,9 +5,19 @@
  * compared call for call.
  *
  * Usage: jxl-bench-c-import PLUGIN_LIBRARY FILE */
+#ifdef _WIN32
+/* The same printf as the C++ host's (MinGW's own, not the system's), so that both print
+ * the value sum alike. */
+#define __USE_MINGW_ANSI_STDIO 1
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
 #define _POSIX_C_SOURCE 200809L
-
 #include <dlfcn.h>
+#endif
+
 #include <errno.h>
 #include <math.h>
 #include <stdio.h>
@@ -231,13 +241,22 @@ int main(int argc, char **argv)
         fprintf(stderr, "usage: %s PLUGIN_LIBRARY FILE\n", argv[0]);
         return 2;
     }
+    CreatePluginFunction create;
+#ifdef _WIN32
+    HMODULE library = LoadLibraryA(argv[1]);
+    if (!library) {
+        fprintf(stderr, "cannot load %s: error %lu\n", argv[1], (unsigned long)GetLastError());
+        return 3;
+    }
+    create = (CreatePluginFunction)(void (*)(void))GetProcAddress(library, "CreatePlugin");
+#else
     void *library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         fprintf(stderr, "cannot load %s: %s\n", argv[1], dlerror());
         return 3;
     }
-    CreatePluginFunction create;
     *(void **)&create = dlsym(library, "CreatePlugin");
+#endif
     if (!create) {
         fprintf(stderr, "%s has no CreatePlugin\n", argv[1]);
         return 3;
