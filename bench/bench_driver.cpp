@@ -157,9 +157,12 @@ bool RunUnmeasured(const std::vector<std::string>& command) {
     std::vector<char*> argv;
     for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;  // its output would land among the results
+    // Its output would land among the results, and a server that detaches would hold on
+    // to whatever reads them.
+    posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t pid;
     if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) Die("cannot start " + command[0]);
     posix_spawn_file_actions_destroy(&actions);
