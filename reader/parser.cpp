@@ -27,9 +27,13 @@ void CParser::RegisterHandler(std::string name, Handler handler) {
     m_handlers.emplace(std::move(name), std::move(handler));
 }
 
+const CParser::Handler* CParser::HandlerFor(std::string_view name) const {
+    const auto found = m_handlers.find(name);
+    return found == m_handlers.end() ? nullptr : &found->second;
+}
+
 void CParser::Dispatch(XmlNode* node) {
-    const auto found = m_handlers.find(NameOf(node));
-    if (found != m_handlers.end()) found->second(node);
+    if (const Handler* handler = HandlerFor(NameOf(node))) (*handler)(node);
 }
 
 std::optional<double> CParser::ParseValue(Plugin::IValueParser* parser, const CDecodedText& text) {

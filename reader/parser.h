@@ -66,6 +66,11 @@ private:
         return DecodeText(attribute ? attribute->value() : "");
     }
 
+    // The document parsed whole, or (from a text the screen found well formed) a record
+    // at a time; the walk is the same.
+    void ParseWhole(char* buffer);
+    void ParseOutline(char* buffer, const DocumentOutline& outline);
+    void NoteEncoding(const XmlNode* declaration);
     void ParseFieldBook(XmlNode* root);
     void ParseReductions(XmlNode* root);
     void ReportFormatError();
@@ -73,7 +78,8 @@ private:
     // Registers the record handlers; an element name that has one keeps it.
     void RegisterHandlers();
     void RegisterHandler(std::string name, Handler handler);
-    // Calls the handler registered under the node's name, if any.
+    // The handler registered under the name, if any, and a call of the node's.
+    const Handler* HandlerFor(std::string_view name) const;
     void Dispatch(XmlNode* node);
 
     // Record handlers.

@@ -1,6 +1,7 @@
 #include "reader/screen.h"
 
 #include <cstdint>
+#include <string_view>
 
 #include "reader/xml.h"
 
@@ -100,20 +101,70 @@ enum class Step { Continue, Stop, Reject };
 // The same look as the plainest one, byte for byte, with the runs scanned in blocks.
 class CScreen {
 public:
-    explicit CScreen(const char* text) : m_p(reinterpret_cast<const unsigned char*>(text)) {}
+    CScreen(const char* text, DocumentOutline& outline)
+        : m_text(reinterpret_cast<const unsigned char*>(text)), m_p(m_text), m_outline(outline) {}
 
-    bool Run() {
+    Screened Run() {
         if (m_p[0] == 0xEF && m_p[1] == 0xBB && m_p[2] == 0xBF) m_p += 3;
         for (;;) {
             m_p = SkipSpace(m_p);
-            if (*m_p == 0) return true;
-            if (m_depth == 0 && *m_p != '<') return true;  // "expected <"
+            if (*m_p == 0) return m_depth == 0 ? Screened::WellFormed : Screened::Malformed;
+            if (m_depth == 0 && *m_p != '<') return Screened::Malformed;  // "expected <"
             const Step step = m_depth == 0 ? Markup() : Content();
-            if (step != Step::Continue) return step == Step::Stop;
+            if (step == Step::Stop) return Screened::Malformed;
+            if (step == Step::Reject) return Screened::Refused;
         }
     }
 
 private:
+    std::size_t Offset(const unsigned char* p) const { return static_cast<std::size_t>(p - m_text); }
+
+    // The outline follows the elements of the first three levels. `open` is the tag's
+    // '<', and the look is just past the tag.
+    void Opened(const unsigned char* open, const unsigned char* name, std::size_t nameSize, bool empty) {
+        const std::string_view tag(reinterpret_cast<const char*>(name), nameSize);
+        switch (m_depth + 1) {
+        case 1:
+            if (!m_outline.root && tag == "JOBFile") {
+                m_outline.root = true;
+                m_inRoot = !empty;
+            }
+            break;
+        case 2:
+            if (!m_inRoot) break;
+            if (!m_outline.fieldBook && tag == "FieldBook") {
+                m_outline.fieldBook = true;
+                m_section = empty ? nullptr : &m_outline.fieldBookChildren;
+            } else if (!m_outline.reductions && tag == "Reductions") {
+                m_outline.reductions = true;
+                m_section = empty ? nullptr : &m_outline.reductionsChildren;
+            }
+            break;
+        case 3:
+            if (m_section) m_section->push_back({Offset(open), empty ? Offset(m_p) : 0});
+            break;
+        default:
+            break;
+        }
+    }
+
+    // An element of level m_depth has just been closed.
+    void Closed() {
+        switch (m_depth) {
+        case 1:
+            m_inRoot = false;
+            break;
+        case 2:
+            m_section = nullptr;
+            break;
+        case 3:
+            if (m_section) m_section->back().end = Offset(m_p);
+            break;
+        default:
+            break;
+        }
+    }
+
     bool SkipPast(const char* terminator, std::size_t length) {
         for (;; ++m_p) {
             if (*m_p == 0) return false;
@@ -133,6 +184,7 @@ private:
         m_p = SkipSpace(SkipName(m_p + 2));  // closing names are not compared
         if (*m_p != '>') return Step::Stop;
         ++m_p;
+        if (m_depth <= 3) Closed();
         --m_depth;
         return Step::Continue;
     }
@@ -177,7 +229,7 @@ private:
     // After '<': an element, the declaration, a processing instruction, a comment, CDATA,
     // the DOCTYPE or another "<!" construct.
     Step Markup() {
-        ++m_p;
+        const unsigned char* open = m_p++;
         const unsigned char* p = m_p;
         if (p[0] == '?') {
             ++m_p;
@@ -188,6 +240,7 @@ private:
                 if (step != Step::Continue) return step;
                 if (m_p[0] != '?' || m_p[1] != '>') return Step::Stop;
                 m_p += 2;
+                if (m_depth == 0 && !m_outline.declaration) m_outline.declaration = TextSpan{Offset(open), Offset(m_p)};
                 return Step::Continue;
             }
             return SkipPast("?>", 2) ? Step::Continue : Step::Stop;
@@ -211,24 +264,27 @@ private:
             ++m_p;
             return Step::Continue;
         }
-        return Element();
+        return Element(open);
     }
 
-    Step Element() {
+    Step Element(const unsigned char* open) {
         if (m_depth + 1 > kMaxNesting) return Step::Reject;
         const unsigned char* name = m_p;
         m_p = SkipName(m_p);
         if (m_p == name) return Step::Stop;
+        const std::size_t nameSize = static_cast<std::size_t>(m_p - name);
         m_p = SkipSpace(m_p);
         const Step step = Attributes();
         if (step != Step::Continue) return step;
         if (*m_p == '>') {
             ++m_p;
+            if (m_depth < 3) Opened(open, name, nameSize, false);
             ++m_depth;
             return Step::Continue;
         }
         if (m_p[0] == '/' && m_p[1] == '>') {
             m_p += 2;
+            if (m_depth < 3) Opened(open, name, nameSize, true);
             return Step::Continue;
         }
         return Step::Stop;
@@ -265,12 +321,16 @@ private:
         return Step::Continue;
     }
 
+    const unsigned char* const m_text;
     const unsigned char* m_p;
     int m_depth = 0;
+    DocumentOutline& m_outline;
+    bool m_inRoot = false;                      // inside the first JOBFile
+    std::vector<TextSpan>* m_section = nullptr;  // inside its first FieldBook or Reductions
 };
 
 }  // namespace
 
-bool ScreenDocument(const char* text) { return CScreen(text).Run(); }
+Screened ScreenDocument(const char* text, DocumentOutline& outline) { return CScreen(text, outline).Run(); }
 
 }  // namespace Reader

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <vector>
 
 namespace Reader {
 
@@ -10,19 +12,41 @@ namespace Reader {
 // recursively, and a few thousand levels overflow the host thread's stack.
 constexpr int kMaxNesting = 256;
 
-// False when the zero-terminated `text` nests elements deeper than kMaxNesting, or holds
-// a numeric character reference that RapidXML would misread: one above U+10FFFF, which
-// its arithmetic could wrap round to a valid character, or a decimal one with letters
-// among its digits. Such a text is reported like malformed XML.
+// Where the parts of the document that the walk reads lie in the text, each from its '<'
+// to just past its closing '>': the first declaration among the top-level nodes, and the
+// child elements of the first FieldBook and of the first Reductions inside the first
+// top-level element named JOBFile.
+struct TextSpan {
+    std::size_t begin, end;  // offsets into the text
+};
+struct DocumentOutline {
+    std::optional<TextSpan> declaration;
+    bool root = false;  // a top-level JOBFile
+    bool fieldBook = false, reductions = false;
+    std::vector<TextSpan> fieldBookChildren, reductionsChildren;
+};
+
+enum class Screened {
+    WellFormed,  // RapidXML parses the text without an error
+    Malformed,   // RapidXML stops with an error
+    Refused,     // RapidXML would misread the text, or overflow the stack
+};
+
+// One pass over the zero-terminated `text` exactly as RapidXML reads it with the reader's
+// flags, so that comments, CDATA, processing instructions, the DOCTYPE and attribute
+// values are never taken for elements; it stops where RapidXML would stop with an error.
 //
-// One pass over the text exactly as RapidXML reads it with the reader's flags, so that
-// comments, CDATA, processing instructions, the DOCTYPE and attribute values are never
-// taken for elements. Where RapidXML would stop with an error the look stops too and
-// leaves the error to RapidXML.
+// Refused: the text nests elements deeper than kMaxNesting, or holds a numeric character
+// reference that RapidXML would misread: one above U+10FFFF, which its arithmetic could
+// wrap round to a valid character, or a decimal one with letters among its digits. Such
+// a text is reported like malformed XML.
+//
+// For a text it finds well formed, `outline` holds where its parts are, so that each can
+// be parsed on its own; otherwise it holds what was seen before the look stopped.
 //
 // The look reads the text in blocks of 16 bytes: at least kScreenPadding readable bytes
 // must follow its terminator.
 constexpr std::size_t kScreenPadding = 16;
-bool ScreenDocument(const char* text);
+Screened ScreenDocument(const char* text, DocumentOutline& outline);
 
 }  // namespace Reader

@@ -1,10 +1,11 @@
-// RapidXML as the reader uses it: the whole file parsed in place, and small lookups
-// over the tree.
+// RapidXML as the reader uses it: the file parsed in place, a record at a time, and
+// small lookups over the tree.
 #pragma once
 
 // Node memory beyond the document's own first 64 KiB comes in blocks of 4 MiB from
-// Platform::AllocateLarge, each filling whole 2 MiB pages with room left for RapidXML's
-// and the allocator's block headers. Every file of the library sees this one value.
+// Platform::AllocateLarge, with room left for RapidXML's and the allocator's block headers:
+// a record that large is rare, a whole document parsed at once (a malformed one, or the
+// reference reader's) is not. Every file of the library sees this one value.
 #define RAPIDXML_DYNAMIC_POOL_SIZE ((std::size_t{4} << 20) - 256)
 
 #include <cstddef>
