@@ -29,11 +29,11 @@ bool IsAttributeNameChar(unsigned char c) { return Tables::lookup_attribute_name
 // last load safe.
 #if defined(__GNUC__)
 #define JXL_INLINE inline __attribute__((always_inline))
+#define JXL_OUT_OF_LINE __attribute__((noinline))
 #else
 #define JXL_INLINE inline
+#define JXL_OUT_OF_LINE
 #endif
-
-bool IsNameChar(unsigned char c) { return Tables::lookup_node_name[c] != 0; }
 
 #if JXL_SCREEN_SSE2
 
@@ -71,6 +71,20 @@ JXL_INLINE const unsigned char* FirstOfMarkAmpersandOrEnd(const unsigned char* p
     }
 }
 
+// An element's name: up to a blank, '/', '>', '?' or the terminator, the bytes that
+// RapidXML's table of name characters leaves out. Names are short, but a loop over the
+// table costs a branch per byte, where nearly every name fits one block.
+JXL_INLINE const unsigned char* SkipName(const unsigned char* p) {
+    for (;; p += 16) {
+        const __m128i block = Load(p);
+        const __m128i end = _mm_or_si128(
+            _mm_or_si128(_mm_or_si128(Equal(block, ' '), Equal(block, '\n')), _mm_or_si128(Equal(block, '\t'), Equal(block, '\r'))),
+            _mm_or_si128(_mm_or_si128(Equal(block, '/'), Equal(block, '>')),
+                         _mm_or_si128(Equal(block, '?'), _mm_cmpeq_epi8(block, _mm_setzero_si128()))));
+        if (const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(end))) return p + LowestBit(mask);
+    }
+}
+
 #else
 
 JXL_INLINE const unsigned char* SkipSpace(const unsigned char* p) {
@@ -83,13 +97,12 @@ JXL_INLINE const unsigned char* FirstOfMarkAmpersandOrEnd(const unsigned char* p
     return p;
 }
 
-#endif
-
-// Names are short: a plain loop over RapidXML's own table.
 JXL_INLINE const unsigned char* SkipName(const unsigned char* p) {
-    while (IsNameChar(*p)) ++p;
+    while (Tables::lookup_node_name[*p]) ++p;
     return p;
 }
+
+#endif
 
 JXL_INLINE const unsigned char* SkipToMarkupEnd(const unsigned char* p) {
     while (*p != '>' && *p != 0) ++p;
@@ -121,7 +134,7 @@ private:
 
     // The outline follows the elements of the first three levels. `open` is the tag's
     // '<', and the look is just past the tag.
-    void Opened(const unsigned char* open, const unsigned char* name, std::size_t nameSize, bool empty) {
+    JXL_OUT_OF_LINE void Opened(const unsigned char* open, const unsigned char* name, std::size_t nameSize, bool empty) {
         const std::string_view tag(reinterpret_cast<const char*>(name), nameSize);
         switch (m_depth + 1) {
         case 1:
@@ -149,7 +162,7 @@ private:
     }
 
     // An element of level m_depth has just been closed.
-    void Closed() {
+    JXL_OUT_OF_LINE void Closed() {
         switch (m_depth) {
         case 1:
             m_inRoot = false;
@@ -165,7 +178,7 @@ private:
         }
     }
 
-    bool SkipPast(const char* terminator, std::size_t length) {
+    JXL_OUT_OF_LINE bool SkipPast(const char* terminator, std::size_t length) {
         for (;; ++m_p) {
             if (*m_p == 0) return false;
             std::size_t i = 0;
@@ -178,7 +191,7 @@ private:
     }
 
     // Inside an element: a closing tag, a child node, or text.
-    Step Content() {
+    JXL_INLINE Step Content() {
         if (*m_p != '<') return Text();
         if (m_p[1] != '/') return Markup();
         m_p = SkipSpace(SkipName(m_p + 2));  // closing names are not compared
@@ -190,10 +203,10 @@ private:
     }
 
     // Text runs to the next '<'.
-    Step Text() { return RunTo('<'); }
+    JXL_INLINE Step Text() { return RunTo('<'); }
 
     // Text or an attribute value, up to `mark`; only numeric references need a look.
-    Step RunTo(unsigned char mark) {
+    JXL_INLINE Step RunTo(unsigned char mark) {
         for (;;) {
             m_p = FirstOfMarkAmpersandOrEnd(m_p, mark);
             if (*m_p == mark) return Step::Continue;
@@ -209,7 +222,7 @@ private:
 
     // "&#" and digits. RapidXML sums the digits in an unsigned long, which wraps (at 32
     // bits on Windows), so a reference far above U+10FFFF could pass as a small one.
-    Step CharacterReference() {
+    JXL_OUT_OF_LINE Step CharacterReference() {
         const bool hex = m_p[2] == 'x';
         m_p += hex ? 3 : 2;
         const unsigned base = hex ? 16 : 10;
@@ -228,7 +241,7 @@ private:
 
     // After '<': an element, the declaration, a processing instruction, a comment, CDATA,
     // the DOCTYPE or another "<!" construct.
-    Step Markup() {
+    JXL_INLINE Step Markup() {
         const unsigned char* open = m_p++;
         const unsigned char* p = m_p;
         if (p[0] == '?') {
@@ -267,7 +280,7 @@ private:
         return Element(open);
     }
 
-    Step Element(const unsigned char* open) {
+    JXL_INLINE Step Element(const unsigned char* open) {
         if (m_depth + 1 > kMaxNesting) return Step::Reject;
         const unsigned char* name = m_p;
         m_p = SkipName(m_p);
@@ -290,7 +303,7 @@ private:
         return Step::Stop;
     }
 
-    Step Attributes() {
+    JXL_INLINE Step Attributes() {
         while (IsAttributeNameChar(*m_p)) {
             ++m_p;
             while (IsAttributeNameChar(*m_p)) ++m_p;
@@ -307,7 +320,7 @@ private:
         return Step::Continue;
     }
 
-    Step Doctype() {
+    JXL_OUT_OF_LINE Step Doctype() {
         while (*m_p != '>') {
             if (*m_p == 0) return Step::Stop;
             if (*m_p++ != '[') continue;
