@@ -1,6 +1,6 @@
-// Memory for the few large blocks of an import, the file buffer and the XML parser's node
-// pool, straight from the system: a block is handed out in as few page faults as the
-// system allows and given back whole, with nothing left for a heap to trim.
+// Memory for the few large blocks of an import, the file buffer and the node memory of a
+// record too large for the parser's own, straight from the system: given back whole, with
+// nothing left for a heap to trim.
 #pragma once
 
 #include <cstddef>
