@@ -28,12 +28,17 @@ struct TargetEntry {
     std::optional<double> targetHeight;
 };
 
-// A feature attribute of a point, appended to its code text.
-struct FeatureAttribute {
-    Plugin::WString value;
-    Plugin::WString name;
+// The feature attributes of a point as its code text takes them: "/name=value" for each,
+// in document order.
+struct AttributeList {
+    Plugin::WString text;
+    std::size_t count = 0;
+    bool empty() const { return count == 0; }
+    void clear() {
+        text.clear();
+        count = 0;
+    }
 };
-using AttributeList = std::vector<FeatureAttribute>;
 
 class CParser {
 public:
@@ -112,6 +117,9 @@ private:
     std::map<std::string, Handler, std::less<>> m_handlers;
     std::map<Plugin::WString, AtmosphereEntry, std::less<>> m_atmospheres;
     std::map<Plugin::WString, TargetEntry, std::less<>> m_targets;
+    // Kept from record to record, so that their memory serves every point.
+    AttributeList m_attributes;
+    Plugin::WString m_code;
     const ImportFlags* m_flags;
     Plugin::WString m_encoding;
     UINT m_codePage = CP_UTF8;  // follows m_encoding

@@ -28,7 +28,11 @@ void CParser::ParseFeatures(XmlNode* features, AttributeList& attributes) {
             if (!name || !value) continue;
             const CDecodedText nameText = DecodeText(name->value());
             const CDecodedText valueText = DecodeText(value->value());
-            attributes.push_back({Plugin::WString(valueText.view()), Plugin::WString(nameText.view())});
+            attributes.text += Plugin::WChar('/');
+            attributes.text += nameText.view();
+            attributes.text += Plugin::WChar('=');
+            attributes.text += valueText.view();
+            ++attributes.count;
         }
     }
 }

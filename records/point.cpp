@@ -12,8 +12,8 @@ void CParser::ParsePointRecord(XmlNode* record) {
 
     const bool observation = ParseCircle(record, name);
 
-    AttributeList attributes;
-    if (XmlNode* features = FirstChild(record, "Features")) ParseFeatures(features, attributes);
+    m_attributes.clear();
+    if (XmlNode* features = FirstChild(record, "Features")) ParseFeatures(features, m_attributes);
 
     if (!observation) {
         m_receiver->AddPoint(name.c_str());
@@ -23,7 +23,7 @@ void CParser::ParsePointRecord(XmlNode* record) {
     if (XmlNode* grid = FirstChild(record, "Grid")) ParseGrid(grid);
     else if (XmlNode* computedGrid = FirstChild(record, "ComputedGrid")) ParseGrid(computedGrid);
 
-    SetCode(DecodeChild(record, "Code"), attributes);
+    SetCode(DecodeChild(record, "Code"), m_attributes);
 }
 
 void CParser::MarkKeyedInIfSo(XmlNode* record) {
@@ -40,15 +40,10 @@ void CParser::SetCode(const CDecodedText& code, const AttributeList& attributes)
         m_receiver->SetCode(code.c_str());
         return;
     }
-    Plugin::WString text(code.view());
-    text += Plugin::WChar(' ');
-    for (const FeatureAttribute& attribute : attributes) {
-        text += Plugin::WChar('/');
-        text += attribute.name;
-        text += Plugin::WChar('=');
-        text += attribute.value;
-    }
-    m_receiver->SetCode(text.c_str());
+    m_code.assign(code.view());
+    m_code += Plugin::WChar(' ');
+    m_code += attributes.text;
+    m_receiver->SetCode(m_code.c_str());
 }
 
 }  // namespace Reader

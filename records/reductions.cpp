@@ -10,9 +10,9 @@ void CParser::ParseReductionsPoint(XmlNode* point) {
     if (name.empty()) return;
     m_receiver->AddPoint(name.c_str());
 
-    AttributeList attributes;
-    if (XmlNode* features = FirstChild(point, "Features")) ParseFeatures(features, attributes);
-    SetCode(DecodeChild(point, "Code"), attributes);
+    m_attributes.clear();
+    if (XmlNode* features = FirstChild(point, "Features")) ParseFeatures(features, m_attributes);
+    SetCode(DecodeChild(point, "Code"), m_attributes);
     MarkKeyedInIfSo(point);
     if (XmlNode* grid = FirstChild(point, "Grid")) ParseGrid(grid);
 }
