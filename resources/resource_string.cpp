@@ -45,6 +45,32 @@ bool LocateString(HMODULE module, HRSRC resource, unsigned index, const WChar** 
     return FindStringInBlock(data, ::SizeofResource(module, resource), index, text, length);
 }
 
+// Where string `id` lies in the module's resources: false when the table has none.
+bool FindText(unsigned id, const WChar** text, std::size_t* length) {
+    const auto block = static_cast<WORD>(id / 16 + 1);
+    const unsigned index = id % 16;
+
+    // First the module: the first of the list whose table has the block, in any language
+    // (0 leaves the choice of language version to the system), with the string in it.
+    HMODULE module = nullptr;
+    for (std::size_t i = 0;; ++i) {
+        HMODULE candidate = g_resourceModules.Get(i);
+        if (!candidate) return false;
+        const HRSRC found = ::FindResourceExW(candidate, RT_STRING, MAKEINTRESOURCEW(block), 0);
+        if (found && LocateString(candidate, found, index, text, length)) {
+            module = candidate;
+            break;
+        }
+    }
+
+    // Then the text itself, looked up once more in the chosen module with the plain call,
+    // which picks the language version the way the system does for the thread. The two
+    // lookups can find different versions of the block where a module carries several
+    // languages, and the text must come from the second.
+    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(block), RT_STRING);
+    return found && LocateString(module, found, index, text, length);
+}
+
 }  // namespace
 
 bool FindStringInBlock(const void* block, std::size_t size, unsigned index, const WChar** text,
@@ -72,36 +98,30 @@ bool FindStringInBlock(const void* block, std::size_t size, unsigned index, cons
 }
 
 bool LoadResourceString(Platform::WString& target, unsigned id) {
-    const auto block = static_cast<WORD>(id / 16 + 1);
-    const unsigned index = id % 16;
     const WChar* text = nullptr;
     std::size_t length = 0;
-
-    // First the module: the first of the list whose table has the block, in any language
-    // (0 leaves the choice of language version to the system), with the string in it.
-    HMODULE module = nullptr;
-    for (std::size_t i = 0;; ++i) {
-        HMODULE candidate = g_resourceModules.Get(i);
-        if (!candidate) return false;
-        const HRSRC found = ::FindResourceExW(candidate, RT_STRING, MAKEINTRESOURCEW(block), 0);
-        if (found && LocateString(candidate, found, index, &text, &length)) {
-            module = candidate;
-            break;
-        }
-    }
-
-    // Then the text itself, looked up once more in the chosen module with the plain call,
-    // which picks the language version the way the system does for the thread. The two
-    // lookups can find different versions of the block where a module carries several
-    // languages, and the text must come from the second.
-    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(block), RT_STRING);
-    if (!found || !LocateString(module, found, index, &text, &length)) return false;
-
+    if (!FindText(id, &text, &length)) return false;
     try {
         target.assign(text, length);
     } catch (const std::bad_alloc&) {
         throw Platform::CHResultError(E_OUTOFMEMORY);
     }
+    return true;
+}
+
+bool LoadMessage(WChar (&buffer)[kMessageCapacity], unsigned id) noexcept {
+    buffer[0] = 0;
+    const WChar* text = nullptr;
+    std::size_t length = 0;
+    try {
+        // Only the module list's lock could fail here, and then there is no text.
+        if (!FindText(id, &text, &length)) return false;
+    } catch (...) {
+        return false;
+    }
+    if (length >= kMessageCapacity) return false;
+    std::memcpy(buffer, text, length * sizeof(WChar));
+    buffer[length] = 0;
     return true;
 }
 

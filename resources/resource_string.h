@@ -17,6 +17,14 @@ bool LoadResourceString(Platform::WString& target, unsigned id);
 // shows as an empty one.
 Platform::WString LoadText(unsigned id);
 
+// Room for any message of the table, with its terminator.
+constexpr std::size_t kMessageCapacity = 64;
+
+// Copies message `id` into `buffer`, terminated, without allocating anything: for the
+// message that must still reach the host when memory has run out. Returns false and leaves
+// the empty text when the table has no such string, or one that does not fit.
+bool LoadMessage(Platform::WChar (&buffer)[kMessageCapacity], unsigned id) noexcept;
+
 // Locates entry `index` of an RT_STRING block of `size` bytes. Never reads outside the
 // block, whatever it holds.
 bool FindStringInBlock(const void* block, std::size_t size, unsigned index, const Platform::WChar** text,

@@ -17,4 +17,8 @@
 #define IDS_FIELD_BOOK_LABEL 109
 #define IDS_REDUCTIONS_LABEL 110
 
+/* When a failure stops a file: memory exhausted, or anything else. */
+#define IDS_NOT_ENOUGH_MEMORY 111
+#define IDS_IMPORT_INTERRUPTED 112
+
 #endif

@@ -19,15 +19,19 @@ struct StringCase {
     std::size_t length;
 };
 
-TEST(ResourceStrings, AllTenTexts) {
-    const StringCase cases[] = {
-        {101, "Не удается открыть файл", 23}, {102, "Ошибка в формате файла", 22},
-        {103, "Настройка", 9},                {104, "Учитывать", 9},
-        {105, "Не учитывать", 12},            {106, "Постоянная призмы", 17},
-        {107, "Импортировать", 13},           {108, "Не импортировать", 16},
-        {109, "Раздел Полевой журнал", 21},   {110, "Раздел Вычисленные данные", 25},
-    };
-    for (const StringCase& c : cases) {
+const StringCase kTable[] = {
+    {101, "Не удается открыть файл", 23}, {102, "Ошибка в формате файла", 22},
+    {103, "Настройка", 9},                {104, "Учитывать", 9},
+    {105, "Не учитывать", 12},            {106, "Постоянная призмы", 17},
+    {107, "Импортировать", 13},           {108, "Не импортировать", 16},
+    {109, "Раздел Полевой журнал", 21},   {110, "Раздел Вычисленные данные", 25},
+    // The last entry of block 7, and the only one of block 8.
+    {111, "Недостаточно памяти для импорта файла", 37},
+    {112, "Импорт файла прерван из-за внутренней ошибки", 44},
+};
+
+TEST(ResourceStrings, EveryTextOfTheTable) {
+    for (const StringCase& c : kTable) {
         SCOPED_TRACE(c.id);
         WString text;
         EXPECT_TRUE(Resources::LoadResourceString(text, c.id));
@@ -38,11 +42,27 @@ TEST(ResourceStrings, AllTenTexts) {
 }
 
 TEST(ResourceStrings, MissingIdsLeaveTheTargetAlone) {
-    for (unsigned id : {100u, 111u, 96u, 112u, 1u, 0u, 65535u, 0x10065u}) {
+    for (unsigned id : {100u, 96u, 113u, 127u, 128u, 1u, 0u, 65535u, 0x10065u}) {
         SCOPED_TRACE(id);
         WString text = WIDE("unchanged");
         EXPECT_FALSE(Resources::LoadResourceString(text, id));
         EXPECT_EQ(text, WIDE("unchanged"));
+    }
+}
+
+// The messages that must reach the host when memory has run out come without allocating.
+TEST(ResourceStrings, MessagesInAFixedBuffer) {
+    for (const StringCase& c : kTable) {
+        SCOPED_TRACE(c.id);
+        WChar buffer[Resources::kMessageCapacity];
+        EXPECT_TRUE(Resources::LoadMessage(buffer, c.id));
+        EXPECT_EQ(Platform::ToUtf8(buffer), c.text);
+    }
+    for (unsigned id : {100u, 113u, 0u}) {
+        SCOPED_TRACE(id);
+        WChar buffer[Resources::kMessageCapacity] = {'x', 0};
+        EXPECT_FALSE(Resources::LoadMessage(buffer, id));
+        EXPECT_EQ(buffer[0], 0);
     }
 }
 
