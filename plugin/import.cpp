@@ -1,5 +1,16 @@
 // Import: every file of the host's list, one after another, each read whole and walked
 // by a parser of its own.
+//
+// When a failure stops a file, the host hears of it for that file: SetResult(-1), then a
+// message, and no final progress. Only one kind lets the import go on with the next file:
+// memory running out for what grows with the file itself, the buffer its text is read
+// into and the tree RapidXML builds of it (Reader::FileMemory). Both are taken before
+// progress 50 with no host object called meanwhile, so no failure of a host object can be
+// taken for the file's; and once they are freed, the next file may well fit. Every other
+// failure ends the import after the report: memory running out anywhere else (the walk's
+// texts and tables, a path, a message text) means the process itself has none left, and
+// after a host object (receiver, value parser factory, value parsers, file list) has
+// thrown, nothing more should be asked of it.
 #include <algorithm>
 #include <cstdint>
 #include <new>
@@ -8,25 +19,54 @@
 #include "platform/large_memory.h"
 #include "plugin/boundary.h"
 #include "plugin/import_plugin.h"
+#include "reader/file_memory.h"
 #include "reader/parser.h"
 #include "resources/resource_string.h"
 
 namespace Plugin {
+namespace {
+
+// Tells the host that the file announced last was stopped. Everything the file held is
+// given back by now, but memory may still be short: the text is loaded onto the stack. A
+// receiver that fails again is left alone: false.
+bool ReportStopped(IImportReceiver* receiver, unsigned message) noexcept {
+    WChar text[Resources::kMessageCapacity];
+    Resources::LoadMessage(text, message);
+    try {
+        receiver->SetResult(-1);
+        receiver->ShowMessage(text);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace
 
 void CImportPluginImpl::Import(IFileList* files, IImportReceiver* receiver) {
-    // A failure ends the import where it happened; files imported before it stay imported.
+    // A failure stops the file where it happened and is reported for it; what was imported
+    // before stays imported. Until a file is announced there is none to report it for: the
+    // receiver's calls belong to the file announced last.
     if (!files || !receiver) return;
-    Guarded([&] {
+    bool announced = false;
+    const unsigned stopped = GuardedMessage([&] {
         files->Reset();
         while (files->HasCurrent()) {
             // A null path from the host is taken as the empty one: a file that cannot be
             // opened, reported as such, rather than a crash.
             const WChar* current = files->GetCurrent();
             const WString path = current ? current : WString();
-            ImportFile(path, receiver);
+            announced = true;
+            try {
+                ImportFile(path, receiver);
+            } catch (const Reader::CFileTooLarge&) {
+                // Its buffer and tree are given back by now: on with the next file.
+                if (!ReportStopped(receiver, IDS_NOT_ENOUGH_MEMORY)) return;
+            }
             files->MoveNext();
         }
     });
+    if (stopped && announced) ReportStopped(receiver, stopped);
 }
 
 void CImportPluginImpl::ImportFile(const WString& path, IImportReceiver* receiver) {
@@ -42,9 +82,9 @@ void CImportPluginImpl::ImportFile(const WString& path, IImportReceiver* receive
     // RapidXML parses in place and needs the terminator; the reader looks a little past
     // it. A short read leaves the text ending at the bytes that arrived.
     constexpr std::size_t kPadding = 1 + Reader::CParser::kDocumentPadding;
-    if (*size > SIZE_MAX - kPadding) throw std::bad_alloc();
+    if (*size > SIZE_MAX - kPadding) throw Reader::CFileTooLarge();
     const std::size_t capacity = *size + kPadding;
-    const Platform::CLargeBuffer buffer = Platform::AllocateLargeBuffer(capacity);
+    const Platform::CLargeBuffer buffer = Reader::FileMemory([&] { return Platform::AllocateLargeBuffer(capacity); });
     const std::size_t read = file.Read(buffer.get(), *size);
     std::fill(buffer.get() + read, buffer.get() + capacity, '\0');
 

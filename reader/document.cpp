@@ -1,6 +1,7 @@
 // The walk over one document: parse, note the encoding, find the root, and hand the
 // sections' records to their handlers in document order.
 #include "platform/large_memory.h"
+#include "reader/file_memory.h"
 #include "reader/parser.h"
 #include "reader/screen.h"
 #include "resources/resource_string.h"
@@ -86,7 +87,7 @@ void CParser::ParseWhole(char* buffer) {
     XmlDocument document;
     document.set_allocator(&Platform::AllocateLarge, &Platform::FreeLarge);
     try {
-        document.parse<kParseFlags>(buffer);
+        FileMemory([&] { document.parse<kParseFlags>(buffer); });
     } catch (const rapidxml::parse_error&) {
         ReportFormatError();
         return;

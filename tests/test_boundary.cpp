@@ -1,6 +1,7 @@
 // No exception leaves the library: whatever a host object throws, and wherever, the call
-// the host made returns, what was imported before stays imported, nothing is imported
-// after, and every host object the plug-in obtained is released.
+// the host made returns, what was imported before stays imported, the file where it
+// happened is reported as stopped (SetResult -1 and a message, no final progress),
+// nothing is imported after, and every host object the plug-in obtained is released.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +14,9 @@
 #include "host/property_view.h"
 #include "host/receiver.h"
 #include "host/value_parsers.h"
+#include "platform/error.h"
 #include "platform/utf.h"
+#include "platform/win32.h"
 #include "support.h"
 
 namespace {
@@ -24,29 +27,52 @@ using Support::Lines;
 using Support::ParsersMade;
 using Support::ParsersReleased;
 
-// ---- Host objects that throw at one chosen call ----------------------------------------
+// ---- Host objects that throw at chosen calls -------------------------------------------
 
-enum class Thrown { Runtime, BadAlloc, Foreign };
+enum class Thrown { Runtime, BadAlloc, Foreign, HResult, HResultOutOfMemory };
+constexpr int kThrownKinds = 5;
 
-// Throws once, right after the call recorded at index `at` of the trace (or, for a call
-// that hands out a new object, instead of making it).
+// The report of a file that a failure stopped: memory exhausted, or anything else.
+const Support::Trace kOutOfMemory = Lines(R"(
+    {"op":"SetResult","arg":-1}
+    {"op":"ShowMessage","arg":"Недостаточно памяти для импорта файла"}
+)");
+const Support::Trace kInterrupted = Lines(R"(
+    {"op":"SetResult","arg":-1}
+    {"op":"ShowMessage","arg":"Импорт файла прерван из-за внутренней ошибки"}
+)");
+
+const Support::Trace& ReportOf(Thrown what) {
+    return what == Thrown::BadAlloc || what == Thrown::HResultOutOfMemory ? kOutOfMemory : kInterrupted;
+}
+
+// Throws right after the call recorded at each of the indices `at` of the import's trace
+// (or, for a call that hands out a new object, instead of making it).
 struct FaultPlan {
-    std::size_t at = SIZE_MAX;
+    std::vector<std::size_t> at;
     Thrown what = Thrown::Runtime;
-    bool fired = false;
 
-    bool DueNext(const Host::CallRecorder& recorder) const { return !fired && recorder.calls.size() == at; }
+    FaultPlan() = default;
+    FaultPlan(std::size_t index, Thrown kind) : at{index}, what(kind) {}
+    FaultPlan(std::vector<std::size_t> indices, Thrown kind) : at(std::move(indices)), what(kind) {}
+
+    bool DueNext(const Host::CallRecorder& recorder) const { return Due(recorder.calls.size()); }
     void AfterCall(const Host::CallRecorder& recorder) {
-        if (!fired && recorder.calls.size() == at + 1) Fire();
+        if (Due(recorder.calls.size() - 1)) Fire(recorder.calls.size() - 1);
     }
-    void Fire() {
-        fired = true;
+    void Fire(std::size_t index) {
+        at.erase(std::find(at.begin(), at.end(), index));
         switch (what) {
         case Thrown::Runtime: throw std::runtime_error("host failure");
         case Thrown::BadAlloc: throw std::bad_alloc();
         case Thrown::Foreign: throw 42;
+        case Thrown::HResult: throw Platform::CHResultError(HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER));
+        case Thrown::HResultOutOfMemory: throw Platform::CHResultError(E_OUTOFMEMORY);
         }
     }
+
+private:
+    bool Due(std::size_t index) const { return std::find(at.begin(), at.end(), index) != at.end(); }
 };
 
 class CFaultyParser final : public Plugin::IValueParser {
@@ -107,7 +133,7 @@ private:
     Plugin::IValueParser* Make(const char* op, std::int32_t kind, Create create) {
         if (m_plan->DueNext(*m_recorder)) {
             m_recorder->calls.push_back({op, kind});
-            m_plan->Fire();
+            m_plan->Fire(m_recorder->calls.size() - 1);
         }
         return new CFaultyParser((m_inner->*create)(kind), m_recorder, m_plan);
     }
@@ -163,13 +189,52 @@ private:
 
 #undef JXL_FAULTY
 
+// The host's list of paths, throwing at the `occurrence`-th call (from 1) of one operation.
+class CFaultyFileList final : public Plugin::IFileList {
+public:
+    enum class Op { Reset, HasCurrent, GetCurrent, MoveNext };
+
+    CFaultyFileList(Host::CFileList inner, Op failing, int occurrence, Thrown what)
+        : m_inner(std::move(inner)), m_failing(failing), m_occurrence(occurrence), m_what(what) {}
+
+    bool HasCurrent() override {
+        Check(Op::HasCurrent);
+        return m_inner.HasCurrent();
+    }
+    void MoveNext() override {
+        Check(Op::MoveNext);
+        m_inner.MoveNext();
+    }
+    const Plugin::WChar* GetCurrent() override {
+        Check(Op::GetCurrent);
+        return m_inner.GetCurrent();
+    }
+    void Reset() override {
+        Check(Op::Reset);
+        m_inner.Reset();
+    }
+
+private:
+    void Check(Op op) {
+        if (op == m_failing && --m_occurrence == 0) FaultPlan({0}, m_what).Fire(0);
+    }
+    Host::CFileList m_inner;
+    Op m_failing;
+    int m_occurrence;
+    Thrown m_what;
+};
+
 // Every call of one import through the library, the host objects throwing as planned.
-Support::Trace Import(Plugin::IGroundBasedMIP* plugin, const std::vector<std::string>& paths, FaultPlan plan = {}) {
-    Host::CFileList files = Support::FileList(paths);
+Support::Trace Import(Plugin::IGroundBasedMIP* plugin, Plugin::IFileList* files, FaultPlan plan = {}) {
     Host::CallRecorder recorder;
     CFaultyReceiver receiver(&recorder, &plan);
-    plugin->Import(&files, &receiver);  // returns, whatever was thrown
+    plugin->Import(files, &receiver);  // returns, whatever was thrown
     return Support::TraceOf(recorder);
+}
+
+Support::Trace Import(Plugin::IGroundBasedMIP* plugin, const std::vector<std::string>& paths, FaultPlan plan = {}) {
+    Host::CFileList files = Support::FileList(paths);
+    return Import(plugin, &files, std::move(plan));
 }
 
 // Three files: a station and an observation; a station whose height is parsed, and a
@@ -183,10 +248,11 @@ struct Files {
         <StationRecord><StationName>S3</StationName></StationRecord>)"));
     std::string third = Support::WriteScratchFile("boundary-3.jxl", Support::FieldBook(
         "<StationRecord><StationName>S4</StationName></StationRecord>"));
+    std::string missing = Support::ScratchPath("boundary-missing.jxl");
 
     std::vector<std::string> All() const { return {first, second, third}; }
 
-    std::vector<std::string> FirstFileCalls() const {
+    Support::Trace FirstFileCalls() const {
         return Support::Framed(Support::Slice::Walk, first, Lines(R"(
             {"op":"AddStation","arg":"S1"}
             {"op":"AddObservation","arg":"P1"}
@@ -194,28 +260,35 @@ struct Files {
             {"op":"SetHorizontalCircle","arg":10}
         )"));
     }
+    // The second file up to its progress 50.
+    Support::Trace SecondFileParsed() const {
+        return Joined({FirstFileCalls(), {Call("BeginFile", second)}, ParsersMade(), {R"({"op":"SetProgress","arg":50})"}});
+    }
 };
 
-TEST(Boundary, AHostObjectThatThrowsEndsTheImportWithWhatCameBefore) {
+TEST(Boundary, AHostObjectThatThrowsEndsTheImportWithAReport) {
     const Files files;
     const struct {
         const char* behaviour;
-        std::size_t at;  // index into the undisturbed trace of the call that throws
-        Thrown what;
-        std::vector<std::string> expected;
+        FaultPlan plan;  // indices into the trace of this import
+        Support::Trace expected;
+        std::vector<std::string> paths = {};  // the three files when empty
     } cases[] = {
-        {"a value parser throws in the second file", 26, Thrown::Runtime,
-         Joined({files.FirstFileCalls(), {Call("BeginFile", files.second)}, ParsersMade(), Lines(R"(
-             {"op":"SetProgress","arg":50}
+        {"a value parser throws in the second file", {26, Thrown::Runtime},
+         Joined({files.SecondFileParsed(), Lines(R"(
              {"op":"AddStation","arg":"S2"}
              {"op":"Parse","parser":"linear","arg":"1.5","result":1.5}
-         )"), ParsersReleased()})},
-        {"the receiver runs out of memory at a station", 25, Thrown::BadAlloc,
-         Joined({files.FirstFileCalls(), {Call("BeginFile", files.second)}, ParsersMade(), Lines(R"(
-             {"op":"SetProgress","arg":50}
-             {"op":"AddStation","arg":"S2"}
-         )"), ParsersReleased()})},
-        {"the factory fails on its third parser", 21, Thrown::Foreign,
+         )"), ParsersReleased(), kInterrupted})},
+        // Memory the host ran out of is no file's: the third file is not imported.
+        {"the receiver runs out of memory at a station", {25, Thrown::BadAlloc},
+         Joined({files.SecondFileParsed(), {Call("AddStation", "S2")}, ParsersReleased(), kOutOfMemory})},
+        {"the factory runs out of memory before the file is parsed", {19, Thrown::BadAlloc},
+         Joined({files.FirstFileCalls(), {Call("BeginFile", files.second)}, Lines(R"(
+             {"op":"GetValueParserFactory"}
+             {"op":"CreateLinearParser","arg":0}
+             {"op":"Release","arg":"factory"}
+         )"), kOutOfMemory})},
+        {"the factory fails on its third parser", {21, Thrown::Foreign},
          Joined({files.FirstFileCalls(), {Call("BeginFile", files.second)}, Lines(R"(
              {"op":"GetValueParserFactory"}
              {"op":"CreateLinearParser","arg":0}
@@ -224,17 +297,38 @@ TEST(Boundary, AHostObjectThatThrowsEndsTheImportWithWhatCameBefore) {
              {"op":"Release","arg":"factory"}
              {"op":"Release","arg":"angle"}
              {"op":"Release","arg":"linear"}
-         )")})},
-        {"the receiver has no factory to give", 18, Thrown::Runtime,
-         Joined({files.FirstFileCalls(), {Call("BeginFile", files.second), R"({"op":"GetValueParserFactory"})"}})},
-        {"the receiver refuses the first file", 0, Thrown::Runtime, {Call("BeginFile", files.first)}},
-        {"the receiver throws at the final progress", 12, Thrown::Runtime, files.FirstFileCalls()},
+         )"), kInterrupted})},
+        {"the receiver has no factory to give", {18, Thrown::Runtime},
+         Joined({files.FirstFileCalls(), {Call("BeginFile", files.second), R"({"op":"GetValueParserFactory"})"},
+                 kInterrupted})},
+        {"the receiver refuses the first file", {0, Thrown::Runtime}, Joined({{Call("BeginFile", files.first)}, kInterrupted})},
+        {"the receiver fails with an HRESULT at an observation", {9, Thrown::HResult},
+         Joined({{Call("BeginFile", files.first)}, ParsersMade(), Lines(R"(
+             {"op":"SetProgress","arg":50}
+             {"op":"AddStation","arg":"S1"}
+             {"op":"AddObservation","arg":"P1"}
+         )"), ParsersReleased(), kInterrupted})},
+        {"the receiver fails with E_OUTOFMEMORY at a station", {8, Thrown::HResultOutOfMemory},
+         Joined({{Call("BeginFile", files.first)}, ParsersMade(), Lines(R"(
+             {"op":"SetProgress","arg":50}
+             {"op":"AddStation","arg":"S1"}
+         )"), ParsersReleased(), kOutOfMemory})},
+        {"the receiver throws at the final progress", {12, Thrown::Runtime}, Joined({files.FirstFileCalls(), kInterrupted})},
+        {"the receiver throws at the message of a file that cannot be opened", {1, Thrown::Runtime},
+         Joined({{Call("BeginFile", files.missing), Call("ShowMessage", "Не удается открыть файл")}, kInterrupted}),
+         {files.missing, files.first}},
+        // A receiver that fails again is left alone.
+        {"the receiver throws again at the report's result", {{25, 30}, Thrown::BadAlloc},
+         Joined({files.SecondFileParsed(), {Call("AddStation", "S2")}, ParsersReleased(), {kOutOfMemory[0]}})},
+        {"the receiver throws again at the report's message", {{25, 31}, Thrown::Foreign},
+         Joined({files.SecondFileParsed(), {Call("AddStation", "S2")}, ParsersReleased(), kInterrupted})},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.behaviour);
-        const Support::Trace calls = Import(Support::CreatePlugin().Get(), files.All(), {c.at, c.what});
+        const std::vector<std::string> paths = c.paths.empty() ? files.All() : c.paths;
+        const Support::Trace calls = Import(Support::CreatePlugin().Get(), paths, c.plan);
         Support::ExpectTheReferenceAgrees(
-            calls, Import(Support::CreatePlugin(Support::Library::Reference).Get(), files.All(), {c.at, c.what}));
+            calls, Import(Support::CreatePlugin(Support::Library::Reference).Get(), paths, c.plan));
         EXPECT_EQ(calls, c.expected);
     }
 }
@@ -247,22 +341,56 @@ TEST(Boundary, EveryHostCallMayThrow) {
     ASSERT_EQ(std::count(undisturbed.begin(), undisturbed.end(), R"({"op":"SetProgress","arg":100})"), 3);
 
     for (std::size_t at = 0; at < undisturbed.size(); ++at) {
+        const auto what = static_cast<Thrown>(at % kThrownKinds);
         SCOPED_TRACE("the call that throws: #" + std::to_string(at) + " " + undisturbed[at]);
-        const Support::Trace calls = Import(plugin.Get(), files.All(), {at, static_cast<Thrown>(at % 3)});
+        const Support::Trace calls = Import(plugin.Get(), files.All(), {at, what});
         if (undisturbed[at].find(R"("op":"Release")") != std::string::npos) {
             // Releasing is the last thing done with a host object: nothing is left to stop.
             EXPECT_EQ(calls, undisturbed);
             continue;
         }
         // The trace up to the call that threw, then only the releases of what was held (a
-        // host object left alive would show as a last line of its own).
-        ASSERT_GT(calls.size(), at);
+        // host object left alive would show as a last line of its own), then the report.
+        const Support::Trace& report = ReportOf(what);
+        ASSERT_GT(calls.size(), at + report.size());
         EXPECT_TRUE(std::equal(calls.begin(), calls.begin() + static_cast<long>(at) + 1, undisturbed.begin()));
-        for (std::size_t i = at + 1; i < calls.size(); ++i)
+        for (std::size_t i = at + 1; i < calls.size() - report.size(); ++i)
             EXPECT_NE(calls[i].find(R"("op":"Release")"), std::string::npos) << calls[i];
+        EXPECT_TRUE(std::equal(report.begin(), report.end(), calls.end() - static_cast<long>(report.size())));
     }
     // The object itself came to no harm.
     EXPECT_EQ(Import(plugin.Get(), files.All()), undisturbed);
+}
+
+// A list that throws ends the import too, reported for the file announced last; before any
+// file is announced there is none to report it for.
+TEST(Boundary, AFileListThatThrows) {
+    const Files files;
+    const Support::Trace first = files.FirstFileCalls();
+    const Support::Trace all = Import(Support::CreatePlugin().Get(), files.All());
+    using Op = CFaultyFileList::Op;
+    const struct {
+        const char* behaviour;
+        Op failing;
+        int occurrence;
+        Thrown what;
+        Support::Trace expected;
+    } cases[] = {
+        {"at the reset", Op::Reset, 1, Thrown::Runtime, {}},
+        {"at the first question", Op::HasCurrent, 1, Thrown::BadAlloc, {}},
+        {"at the first path", Op::GetCurrent, 1, Thrown::Foreign, {}},
+        {"at the second path", Op::GetCurrent, 2, Thrown::Runtime, Joined({first, kInterrupted})},
+        {"moving on from the first file", Op::MoveNext, 1, Thrown::BadAlloc, Joined({first, kOutOfMemory})},
+        {"moving on from the last file", Op::MoveNext, 3, Thrown::Runtime, Joined({all, kInterrupted})},
+        {"asking after the last file", Op::HasCurrent, 4, Thrown::HResultOutOfMemory, Joined({all, kOutOfMemory})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        for (const Support::Library library : {Support::Library::Plugin, Support::Library::Reference}) {
+            CFaultyFileList list(Support::FileList(files.All()), c.failing, c.occurrence, c.what);
+            EXPECT_EQ(Import(Support::CreatePlugin(library).Get(), &list), c.expected);
+        }
+    }
 }
 
 // ---- Settings and the settings list ----------------------------------------------------

@@ -1,31 +1,48 @@
 // Memory runs out at one allocation, each in turn, while a host creates the plug-in,
-// publishes its settings and imports three files. Every call returns; CreatePlugin gives
+// publishes its settings and imports four files. Every call returns; CreatePlugin gives
 // null when its own allocation fails; the import keeps what it handed over before the
-// failure and hands over nothing after it; every host object is released; and the
-// object works in full afterwards.
+// failure, releases every host object, and reports the file the failure stopped. Only
+// when the file's own buffer or tree did not fit does the import go on with the next
+// file; any other failure ends it. The object works in full afterwards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
+#include <string>
 
 #include "host/file_list.h"
 #include "host/property_view.h"
 #include "host/receiver.h"
+#include "resources/resource_string.h"
+#include "platform/utf.h"
 #include "support.h"
 
 extern "C" Plugin::IGroundBasedMIP* CreatePlugin();
 
 namespace {
 
-// The allocation that fails, counted from 0 once armed; negative: none.
+// The allocation that fails, counted from 0 once armed; negative: none. Either among all
+// allocations, or among the large blocks alone.
 long g_failAt = -1;
 long g_allocations = 0;
+long g_largeFailAt = -1;
+long g_largeAllocations = 0;
 bool g_failed = false;
+bool g_failedLarge = false;
+// Every allocation fails, as long as it is set.
+bool g_exhausted = false;
 
-bool FailsNow() {
+bool FailsNow(bool large) {
+    if (g_exhausted) return true;
+    if (large && g_largeFailAt >= 0 && g_largeAllocations++ == g_largeFailAt) {
+        g_failed = g_failedLarge = true;
+        return true;
+    }
     if (g_failAt < 0) return false;
     if (g_allocations++ != g_failAt) return false;
     g_failed = true;
+    g_failedLarge = large;
     return true;
 }
 
@@ -39,13 +56,13 @@ void* Allocate(std::size_t size) noexcept { return std::malloc(size ? size : 1);
 #endif
 
 void* operator new(std::size_t size) {
-    void* block = FailsNow() ? nullptr : Allocate(size);
+    void* block = FailsNow(false) ? nullptr : Allocate(size);
     if (!block) throw std::bad_alloc();
     return block;
 }
 void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return FailsNow() ? nullptr : Allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return FailsNow() ? nullptr : Allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return FailsNow(false) ? nullptr : Allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return FailsNow(false) ? nullptr : Allocate(size); }
 void operator delete(void* block) noexcept { std::free(block); }
 void operator delete[](void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t) noexcept { std::free(block); }
@@ -53,29 +70,49 @@ void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
 void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
 void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
 
+// Platform::AllocateLarge, as the link wraps it (CMakeLists.txt).
+void* RealAllocateLarge(std::size_t size) __asm__("__real_" JXL_ALLOCATE_LARGE);
+void* WrappedAllocateLarge(std::size_t size) __asm__("__wrap_" JXL_ALLOCATE_LARGE);
+void* WrappedAllocateLarge(std::size_t size) {
+    if (FailsNow(true)) throw std::bad_alloc();
+    return RealAllocateLarge(size);
+}
+
 namespace {
+
+using Support::Call;
+using Support::Joined;
+using Support::Trace;
+
+const Trace kOutOfMemory = Support::Lines(R"(
+    {"op":"SetResult","arg":-1}
+    {"op":"ShowMessage","arg":"Недостаточно памяти для импорта файла"}
+)");
 
 struct Session {
     bool created = false;
-    Support::Trace calls;  // with a last line for every host object left alive
+    bool importFailed = false;  // the allocation that failed was one of the import's
+    Trace calls;  // with a last line for every host object left alive
     std::string shown;
 };
 
 struct Armed {
-    explicit Armed(long failAt) {
-        g_allocations = 0;
+    explicit Armed(long failAt, long largeFailAt = -1) {
+        g_allocations = g_largeAllocations = 0;
         g_failAt = failAt;
+        g_largeFailAt = largeFailAt;
     }
-    ~Armed() { g_failAt = -1; }
+    ~Armed() { g_failAt = g_largeFailAt = -1; }
 };
 
-Support::Trace Import(Plugin::IGroundBasedMIP* plugin, const std::vector<std::string>& paths, long failAt = -1) {
+Trace Import(Plugin::IGroundBasedMIP* plugin, const std::vector<std::string>& paths, long failAt = -1,
+             long largeFailAt = -1) {
     Host::CFileList files = Support::FileList(paths);
     Host::CallRecorder recorder;
     recorder.calls.reserve(1000);  // the host's own log never runs out
     {
         Host::CRecordingReceiver receiver(&recorder);
-        const Armed armed(failAt);
+        const Armed armed(failAt, largeFailAt);
         plugin->Import(&files, &receiver);
     }
     return Support::TraceOf(recorder);
@@ -83,7 +120,7 @@ Support::Trace Import(Plugin::IGroundBasedMIP* plugin, const std::vector<std::st
 
 Session RunSession(const std::vector<std::string>& paths, long failAt) {
     Session session;
-    g_failed = false;
+    g_failed = g_failedLarge = false;
     Plugin::IGroundBasedMIP* plugin = nullptr;
     {
         const Armed armed(failAt);
@@ -100,12 +137,23 @@ Session RunSession(const std::vector<std::string>& paths, long failAt) {
     }
     session.shown = Host::Describe(view);
     const long afterView = afterCreation < 0 ? -1 : afterCreation - g_allocations;
+    const bool failedBefore = g_failed;
     session.calls = Import(plugin, paths, afterView);
+    session.importFailed = g_failed && !failedBefore;
     plugin->Release();
     return session;
 }
 
 bool IsRelease(const std::string& line) { return line.find(R"("op":"Release")") != std::string::npos; }
+bool IsBeginFile(const std::string& line) { return line.find(R"("op":"BeginFile")") != std::string::npos; }
+
+// Elements without a handler, enough for the tree to outgrow the document's own first
+// 64 KiB and take a large block.
+std::string Filler() {
+    std::string elements;
+    for (int i = 0; i < 1000; ++i) elements += "<x/>";
+    return elements;
+}
 
 TEST(AllocationFailure, EveryAllocationInTurn) {
     const std::vector<std::string> paths = {
@@ -114,9 +162,11 @@ TEST(AllocationFailure, EveryAllocationInTurn) {
             <StationRecord><StationName>S1</StationName><AtmosphereID>a1</AtmosphereID></StationRecord>
             <PointRecord><Name>P1</Name><Circle><HorizontalCircle>10</HorizontalCircle></Circle></PointRecord>
             <PointRecord><Name>P2</Name><Features><Feature><Attribute><Name>h</Name><Value>1</Value></Attribute>
-            </Feature></Features><Code>TREE</Code></PointRecord>)")),
+            </Feature></Features><Code>TREE</Code></PointRecord>)" + Filler())),
         Support::ScratchPath("allocation-missing.jxl"),
         Support::WriteScratchFile("allocation-3.jxl", "<JOBFile><FieldBook>"),
+        Support::WriteScratchFile("allocation-4.jxl", Support::FieldBook(
+            "<StationRecord><StationName>S4</StationName></StationRecord>")),
     };
     const Session undisturbed = RunSession(paths, -1);
     ASSERT_TRUE(undisturbed.created);
@@ -125,6 +175,7 @@ TEST(AllocationFailure, EveryAllocationInTurn) {
     Support::ExpectTheReferenceAgrees(undisturbed.calls, paths, {});
 
     long failAt = 0;
+    int large = 0;
     for (;; ++failAt) {
         SCOPED_TRACE("allocation #" + std::to_string(failAt) + " fails");
         const Session session = RunSession(paths, failAt);
@@ -133,24 +184,94 @@ TEST(AllocationFailure, EveryAllocationInTurn) {
             EXPECT_EQ(failAt, 0) << "only the object's own allocation may fail CreatePlugin";
             continue;
         }
+        large += g_failedLarge;
         // What the view was shown is what it was shown undisturbed, up to a point.
         EXPECT_EQ(undisturbed.shown.compare(0, session.shown.size(), session.shown), 0) << session.shown;
-        // The trace up to the failure, then only releases of what was held.
+        if (!session.importFailed) {
+            EXPECT_EQ(session.calls, undisturbed.calls);
+            continue;
+        }
+
+        // The trace up to the failure, then only releases of what was held, then the
+        // report of the file the failure stopped.
+        const Trace& calls = session.calls;
         std::size_t same = 0;
-        while (same < session.calls.size() && same < undisturbed.calls.size() &&
-               session.calls[same] == undisturbed.calls[same])
-            ++same;
-        for (std::size_t i = same; i < session.calls.size(); ++i)
-            EXPECT_TRUE(IsRelease(session.calls[i])) << session.calls[i];
+        while (same < calls.size() && same < undisturbed.calls.size() && calls[same] == undisturbed.calls[same]) ++same;
+        std::size_t report = same;
+        while (report < calls.size() && IsRelease(calls[report])) ++report;
+        if (report == calls.size()) {
+            // Only before the first file is announced is there none to report it for.
+            EXPECT_EQ(same, 0u) << "a stopped file without a report";
+            continue;
+        }
+        ASSERT_GE(calls.size() - report, kOutOfMemory.size());
+        EXPECT_EQ(Trace(calls.begin() + static_cast<long>(report), calls.begin() + static_cast<long>(report + 2)), kOutOfMemory);
+
+        // Then the next file and the rest of the import as undisturbed, when the file's own
+        // buffer or tree did not fit; nothing more for any other failure.
+        const Trace after(calls.begin() + static_cast<long>(report + 2), calls.end());
+        if (g_failedLarge) {
+            const auto next = std::find_if(undisturbed.calls.begin() + static_cast<long>(same), undisturbed.calls.end(), IsBeginFile);
+            EXPECT_EQ(after, Trace(next, undisturbed.calls.end()));
+        } else {
+            EXPECT_EQ(after, Trace{});
+        }
     }
     EXPECT_GT(failAt, 50) << "the session makes fewer allocations than expected";
+    EXPECT_EQ(large, 4) << "three buffers and one tree";
 
     // One object, failures in several imports, then a full one.
     Plugin::IGroundBasedMIP* plugin = CreatePlugin();
     ASSERT_NE(plugin, nullptr);
     for (long at : {3L, 40L, 90L}) Import(plugin, paths, at);
+    Import(plugin, paths, -1, 1);
     EXPECT_EQ(Import(plugin, paths), undisturbed.calls);
     plugin->Release();
+}
+
+// A file too large for the memory left is stopped, and the next one imported.
+TEST(AllocationFailure, AFileTooLargeForTheMemoryLeft) {
+    const std::string large = Support::WriteScratchFile("allocation-large.jxl", Support::FieldBook(
+        "<StationRecord><StationName>S1</StationName></StationRecord>" + Filler()));
+    const std::string small = Support::WriteScratchFile("allocation-small.jxl", Support::FieldBook(
+        "<StationRecord><StationName>S2</StationName></StationRecord>"));
+    const Trace largeFile = Support::Framed(Support::Slice::Walk, large, {Call("AddStation", "S1")});
+    const Trace smallFile = Support::Framed(Support::Slice::Walk, small, {Call("AddStation", "S2")});
+    const struct {
+        const char* behaviour;
+        long largeFailAt;  // among the large blocks: the first file's buffer, its tree, the second's buffer
+        Trace expected;
+    } cases[] = {
+        {"the first file's buffer", 0, Joined({{Call("BeginFile", large)}, kOutOfMemory, smallFile})},
+        {"the first file's tree", 1,
+         Joined({{Call("BeginFile", large)}, Support::ParsersMade(), Support::ParsersReleased(), kOutOfMemory, smallFile})},
+        {"the second file's buffer", 2, Joined({largeFile, {Call("BeginFile", small)}, kOutOfMemory})},
+    };
+    Plugin::IGroundBasedMIP* plugin = CreatePlugin();
+    ASSERT_NE(plugin, nullptr);
+    EXPECT_EQ(Import(plugin, {large, small}), Joined({largeFile, smallFile}));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        g_failed = false;
+        EXPECT_EQ(Import(plugin, {large, small}, -1, c.largeFailAt), c.expected);
+        EXPECT_TRUE(g_failed);
+    }
+    plugin->Release();
+}
+
+// The report's text reaches the host even when no allocation at all succeeds any more.
+TEST(AllocationFailure, TheMessageNeedsNoMemory) {
+    for (const unsigned id : {IDS_NOT_ENOUGH_MEMORY, IDS_IMPORT_INTERRUPTED}) {
+        SCOPED_TRACE(id);
+        Plugin::WChar text[Resources::kMessageCapacity];
+        g_exhausted = true;
+        const bool loaded = Resources::LoadMessage(text, id);
+        g_exhausted = false;
+        EXPECT_TRUE(loaded);
+        Plugin::WString expected;
+        Resources::LoadResourceString(expected, id);
+        EXPECT_EQ(Plugin::WString(text), expected);
+    }
 }
 
 }  // namespace
