@@ -14,6 +14,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <gnu/libc-version.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <cstdio>
@@ -85,9 +86,10 @@ int Spawn(const std::vector<std::string>& args, const std::string& outPath, cons
 
 std::string ExecutablePath() { return Support::BesideTests("jxl-import"); }
 
-// Standard error goes to `errPath`, or to the terminal `errTerminal` when it is open.
+// Standard error goes to `errPath`, or to the terminal `errTerminal` when it is open. A
+// `memoryLimit` other than 0 caps the child's address space.
 int Spawn(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath,
-          int errTerminal = -1) {
+          int errTerminal = -1, std::size_t memoryLimit = 0) {
     const std::string program = ExecutablePath();
     std::vector<char*> argv = {const_cast<char*>(program.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -98,6 +100,8 @@ int Spawn(const std::vector<std::string>& args, const std::string& outPath, cons
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = errTerminal >= 0 ? errTerminal : ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(JXL_SOURCE_DIR) != 0) ::_exit(127);
+        const struct rlimit limit = {memoryLimit, memoryLimit};
+        if (memoryLimit != 0 && ::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(127);
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
@@ -143,6 +147,16 @@ Result JxlImportOnTerminal(const std::vector<std::string>& args) {
     char buffer[4096];
     for (ssize_t count; (count = ::read(master.value, buffer, sizeof buffer)) > 0;) result.err.append(buffer, static_cast<std::size_t>(count));
     result.out = Support::ReadFile(outPath);
+    return result;
+}
+
+Result JxlImportWithMemoryLimit(const std::vector<std::string>& args, std::size_t bytes) {
+    const std::string outPath = Support::ScratchPath("jxl-import.out");
+    const std::string errPath = Support::ScratchPath("jxl-import.err");
+    Result result;
+    result.status = Spawn(args, outPath, errPath, -1, bytes);
+    result.out = Support::ReadFile(outPath);
+    result.err = Support::ReadFile(errPath);
     return result;
 }
 

@@ -19,6 +19,9 @@ Result JxlImport(const std::vector<std::string>& args);
 #ifndef _WIN32
 // The same with standard error on a new pseudo-terminal, whose output comes back in `err`.
 Result JxlImportOnTerminal(const std::vector<std::string>& args);
+
+// The same with the child's address space capped at `bytes`.
+Result JxlImportWithMemoryLimit(const std::vector<std::string>& args, std::size_t bytes);
 #endif
 
 // A file of the source tree, bytes as stored.

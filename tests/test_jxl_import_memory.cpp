@@ -1,0 +1,50 @@
+// jxl-import with less memory than a job needs: the job is reported as stopped, by its
+// path, and the next file on the command line is still imported.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support.h"
+#include "test_jxl_import_run.h"
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define JXL_SANITIZED 1
+#endif
+#endif
+
+namespace {
+
+using Support::Call;
+
+#if !defined(_WIN32) && !defined(JXL_SANITIZED)
+
+// Far more than jxl-import needs for itself, far less than the jobs below.
+constexpr std::size_t kMemoryLimit = std::size_t{256} << 20;
+
+TEST(JxlImportUnderAMemoryLimit, AJobTooLargeIsReportedAndTheNextFileImported) {
+    // A file of 1 GiB, all of it a hole, whose buffer cannot be had; and one of 20 MB whose
+    // buffer can, but whose five million elements make a tree of some 500 MB.
+    const std::string hole = Support::ScratchPath("memory-hole.jxl");
+    Support::WriteScratchFile("memory-hole.jxl", "");
+    std::filesystem::resize_file(std::filesystem::u8path(hole), std::uintmax_t{1} << 30);
+    std::string elements = "<JOBFile><FieldBook>";
+    for (int i = 0; i < 5'000'000; ++i) elements += "<x/>";
+    const std::string tree = Support::WriteScratchFile("memory-tree.jxl", elements + "</FieldBook></JOBFile>");
+
+    const ToolRun::Result run =
+        ToolRun::JxlImportWithMemoryLimit({"--format", "calls", hole, tree, "examples/typical.jxl"}, kMemoryLimit);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, hole + ": Недостаточно памяти для импорта файла\n" + tree + ": Недостаточно памяти для импорта файла\n");
+    const std::string report = "{\"op\":\"SetResult\",\"arg\":-1}\n{\"op\":\"ShowMessage\",\"arg\":\"Недостаточно памяти для импорта файла\"}\n";
+    std::string parsers;
+    for (const auto& lines : {Support::ParsersMade(), Support::ParsersReleased()})
+        for (const std::string& line : lines) parsers += line + "\n";
+    EXPECT_EQ(run.out, Call("BeginFile", hole) + "\n" + report + Call("BeginFile", tree) + "\n" + parsers + report +
+                           ToolRun::SourceFile("tests/expected/typical.calls"));
+}
+
+#endif
+
+}  // namespace
