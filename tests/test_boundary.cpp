@@ -46,6 +46,17 @@ const Support::Trace& ReportOf(Thrown what) {
     return what == Thrown::BadAlloc || what == Thrown::HResultOutOfMemory ? kOutOfMemory : kInterrupted;
 }
 
+[[noreturn]] void Throw(Thrown what) {
+    switch (what) {
+    case Thrown::Runtime: throw std::runtime_error("host failure");
+    case Thrown::BadAlloc: throw std::bad_alloc();
+    case Thrown::Foreign: throw 42;
+    case Thrown::HResult: throw Platform::CHResultError(HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER));
+    case Thrown::HResultOutOfMemory: throw Platform::CHResultError(E_OUTOFMEMORY);
+    }
+    throw std::logic_error("no such kind");
+}
+
 // Throws right after the call recorded at each of the indices `at` of the import's trace
 // (or, for a call that hands out a new object, instead of making it).
 struct FaultPlan {
@@ -62,13 +73,7 @@ struct FaultPlan {
     }
     void Fire(std::size_t index) {
         at.erase(std::find(at.begin(), at.end(), index));
-        switch (what) {
-        case Thrown::Runtime: throw std::runtime_error("host failure");
-        case Thrown::BadAlloc: throw std::bad_alloc();
-        case Thrown::Foreign: throw 42;
-        case Thrown::HResult: throw Platform::CHResultError(HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER));
-        case Thrown::HResultOutOfMemory: throw Platform::CHResultError(E_OUTOFMEMORY);
-        }
+        Throw(what);
     }
 
 private:
@@ -216,7 +221,7 @@ public:
 
 private:
     void Check(Op op) {
-        if (op == m_failing && --m_occurrence == 0) FaultPlan({0}, m_what).Fire(0);
+        if (op == m_failing && --m_occurrence == 0) Throw(m_what);
     }
     Host::CFileList m_inner;
     Op m_failing;
