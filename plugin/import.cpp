@@ -4,14 +4,14 @@
 // When a failure stops a file, the host hears of it for that file: SetResult(-1), then a
 // message, and no final progress. Only one kind lets the import go on with the next file:
 // memory running out for what grows with the file itself, the buffer its text is read
-// into and the tree RapidXML builds of it, each taken inside Reader::FileMemory. No host
-// object is called while they are taken (the buffer comes before the value parsers are
-// made, the tree before progress 50), so no failure of a host object can be taken for the
-// file's; and once they are freed, the next file may well fit. Every other failure ends
-// the import after the report: memory running out anywhere else (the walk's texts and
-// tables, a path, a message text) means the process itself has none left, and after a
-// host object (receiver, value parser factory, value parsers, file list) has thrown,
-// nothing more should be asked of it.
+// into, the screen's outline of its records and the trees RapidXML builds of it, each
+// taken inside Reader::FileMemory. No host object is called while they are taken, so no
+// failure of a host object can be taken for the file's; and once they are freed, the next
+// file may well fit. What the file handed over before stays handed over. Every other
+// failure ends the import after the report: memory running out anywhere else (the walk's
+// texts and tables, a path, a message text) means the process itself has none left, and
+// after a host object (receiver, value parser factory, value parsers, file list) has
+// thrown, nothing more should be asked of it.
 #include <algorithm>
 #include <cstdint>
 #include <new>

@@ -44,7 +44,7 @@ public:
         } restore{end, *end};
         *end = '\0';
         m_document.clear();
-        m_document.parse<kParseFlags>(m_buffer + part.begin);
+        FileMemory([&] { m_document.parse<kParseFlags>(m_buffer + part.begin); });
         XmlNode* node = m_document.first_node();
         if (!node) throw rapidxml::parse_error("expected a node", m_buffer + part.begin);
         return node;
@@ -61,7 +61,7 @@ private:
 
 void CParser::ParseDocument(char* buffer) {
     DocumentOutline outline;
-    const Screened screened = ScreenDocument(buffer, outline);
+    const Screened screened = FileMemory([&] { return ScreenDocument(buffer, outline); });
     if (screened == Screened::Refused) {
         ReportFormatError();
         return;

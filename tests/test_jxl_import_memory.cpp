@@ -25,13 +25,13 @@ constexpr std::size_t kMemoryLimit = std::size_t{256} << 20;
 
 TEST(JxlImportUnderAMemoryLimit, AJobTooLargeIsReportedAndTheNextFileImported) {
     // A file of 1 GiB, all of it a hole, whose buffer cannot be had; and one of 20 MB whose
-    // buffer can, but whose five million elements make a tree of some 500 MB.
+    // buffer can, but whose record of five million elements makes a tree of some 500 MB.
     const std::string hole = Support::ScratchPath("memory-hole.jxl");
     Support::WriteScratchFile("memory-hole.jxl", "");
     std::filesystem::resize_file(std::filesystem::u8path(hole), std::uintmax_t{1} << 30);
-    std::string elements = "<JOBFile><FieldBook>";
+    std::string elements = "<JOBFile><FieldBook><StationRecord>";
     for (int i = 0; i < 5'000'000; ++i) elements += "<x/>";
-    const std::string tree = Support::WriteScratchFile("memory-tree.jxl", elements + "</FieldBook></JOBFile>");
+    const std::string tree = Support::WriteScratchFile("memory-tree.jxl", elements + "</StationRecord></FieldBook><Reductions/></JOBFile>");
 
     const ToolRun::Result run =
         ToolRun::JxlImportWithMemoryLimit({"--format", "calls", hole, tree, "examples/typical.jxl"}, kMemoryLimit);
@@ -39,7 +39,7 @@ TEST(JxlImportUnderAMemoryLimit, AJobTooLargeIsReportedAndTheNextFileImported) {
     EXPECT_EQ(run.err, hole + ": Недостаточно памяти для импорта файла\n" + tree + ": Недостаточно памяти для импорта файла\n");
     const std::string report = "{\"op\":\"SetResult\",\"arg\":-1}\n{\"op\":\"ShowMessage\",\"arg\":\"Недостаточно памяти для импорта файла\"}\n";
     std::string parsers;
-    for (const auto& lines : {Support::ParsersMade(), Support::ParsersReleased()})
+    for (const auto& lines : {Support::ParsersMade(), {R"({"op":"SetProgress","arg":50})"}, Support::ParsersReleased()})
         for (const std::string& line : lines) parsers += line + "\n";
     EXPECT_EQ(run.out, Call("BeginFile", hole) + "\n" + report + Call("BeginFile", tree) + "\n" + parsers + report +
                            ToolRun::SourceFile("tests/expected/typical.calls"));

@@ -2,8 +2,9 @@
 // publishes its settings and imports four files. Every call returns; CreatePlugin gives
 // null when its own allocation fails; the import keeps what it handed over before the
 // failure, releases every host object, and reports the file the failure stopped. Only
-// when the file's own buffer or tree did not fit does the import go on with the next
-// file; any other failure ends it. The object works in full afterwards.
+// when the file's own memory ran out (its buffer, the screen's outline of it, a tree
+// RapidXML builds of it) does the import go on with the next file; any other failure
+// ends it. The object works in full afterwards.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,27 +23,28 @@ extern "C" Plugin::IGroundBasedMIP* CreatePlugin();
 
 namespace {
 
-// The allocation that fails, counted from 0 once armed; negative: none. Either among all
-// allocations, or among the large blocks alone.
+// Where the allocation being made belongs: the plug-in's large blocks (a file's buffer
+// and trees), the screen's outline of a file, or anywhere else.
+enum class Where { Elsewhere, Large, Screen };
+Where g_where = Where::Elsewhere;  // while the screen runs: Screen
+
+// The allocation that fails, counted from 0 once armed, among all allocations or among
+// those of one kind; negative: none.
 long g_failAt = -1;
+Where g_counted = Where::Elsewhere;  // Elsewhere: all of them
 long g_allocations = 0;
-long g_largeFailAt = -1;
-long g_largeAllocations = 0;
 bool g_failed = false;
-bool g_failedLarge = false;
+bool g_failedFilesOwn = false;  // the one that failed was the file's own memory
 // Every allocation fails, as long as it is set.
 bool g_exhausted = false;
 
 bool FailsNow(bool large) {
     if (g_exhausted) return true;
-    if (large && g_largeFailAt >= 0 && g_largeAllocations++ == g_largeFailAt) {
-        g_failed = g_failedLarge = true;
-        return true;
-    }
-    if (g_failAt < 0) return false;
+    const Where where = large ? Where::Large : g_where;
+    if (g_failAt < 0 || (g_counted != Where::Elsewhere && where != g_counted)) return false;
     if (g_allocations++ != g_failAt) return false;
     g_failed = true;
-    g_failedLarge = large;
+    g_failedFilesOwn = where != Where::Elsewhere;
     return true;
 }
 
@@ -70,12 +72,24 @@ void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
 void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
 void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
 
-// Platform::AllocateLarge, as the link wraps it (CMakeLists.txt).
+// Platform::AllocateLarge and Reader::ScreenDocument, as the link wraps them
+// (CMakeLists.txt). The screen's types are the reader's, none of the tests' business: its
+// text and outline pass through as the pointers they are, its answer as the int it is.
 void* RealAllocateLarge(std::size_t size) __asm__("__real_" JXL_ALLOCATE_LARGE);
 void* WrappedAllocateLarge(std::size_t size) __asm__("__wrap_" JXL_ALLOCATE_LARGE);
 void* WrappedAllocateLarge(std::size_t size) {
     if (FailsNow(true)) throw std::bad_alloc();
     return RealAllocateLarge(size);
+}
+
+int RealScreenDocument(const char* text, void* outline) __asm__("__real_" JXL_SCREEN_DOCUMENT);
+int WrappedScreenDocument(const char* text, void* outline) __asm__("__wrap_" JXL_SCREEN_DOCUMENT);
+int WrappedScreenDocument(const char* text, void* outline) {
+    struct Inside {
+        Inside() { g_where = Where::Screen; }
+        ~Inside() { g_where = Where::Elsewhere; }
+    } inside;
+    return RealScreenDocument(text, outline);
 }
 
 namespace {
@@ -97,22 +111,25 @@ struct Session {
 };
 
 struct Armed {
-    explicit Armed(long failAt, long largeFailAt = -1) {
-        g_allocations = g_largeAllocations = 0;
+    explicit Armed(long failAt, Where counted = Where::Elsewhere) {
+        g_allocations = 0;
         g_failAt = failAt;
-        g_largeFailAt = largeFailAt;
+        g_counted = counted;
     }
-    ~Armed() { g_failAt = g_largeFailAt = -1; }
+    ~Armed() {
+        g_failAt = -1;
+        g_counted = Where::Elsewhere;
+    }
 };
 
 Trace Import(Plugin::IGroundBasedMIP* plugin, const std::vector<std::string>& paths, long failAt = -1,
-             long largeFailAt = -1) {
+             Where counted = Where::Elsewhere) {
     Host::CFileList files = Support::FileList(paths);
     Host::CallRecorder recorder;
     recorder.calls.reserve(1000);  // the host's own log never runs out
     {
         Host::CRecordingReceiver receiver(&recorder);
-        const Armed armed(failAt, largeFailAt);
+        const Armed armed(failAt, counted);
         plugin->Import(&files, &receiver);
     }
     return Support::TraceOf(recorder);
@@ -120,7 +137,7 @@ Trace Import(Plugin::IGroundBasedMIP* plugin, const std::vector<std::string>& pa
 
 Session RunSession(const std::vector<std::string>& paths, long failAt) {
     Session session;
-    g_failed = g_failedLarge = false;
+    g_failed = g_failedFilesOwn = false;
     Plugin::IGroundBasedMIP* plugin = nullptr;
     {
         const Armed armed(failAt);
@@ -147,8 +164,8 @@ Session RunSession(const std::vector<std::string>& paths, long failAt) {
 bool IsRelease(const std::string& line) { return line.find(R"("op":"Release")") != std::string::npos; }
 bool IsBeginFile(const std::string& line) { return line.find(R"("op":"BeginFile")") != std::string::npos; }
 
-// Elements without a handler, enough for the tree to outgrow the document's own first
-// 64 KiB and take a large block.
+// Elements without a handler, enough for the tree of the record that holds them to
+// outgrow the document's own first 64 KiB and take a large block.
 std::string Filler() {
     std::string elements;
     for (int i = 0; i < 1000; ++i) elements += "<x/>";
@@ -162,7 +179,7 @@ TEST(AllocationFailure, EveryAllocationInTurn) {
             <StationRecord><StationName>S1</StationName><AtmosphereID>a1</AtmosphereID></StationRecord>
             <PointRecord><Name>P1</Name><Circle><HorizontalCircle>10</HorizontalCircle></Circle></PointRecord>
             <PointRecord><Name>P2</Name><Features><Feature><Attribute><Name>h</Name><Value>1</Value></Attribute>
-            </Feature></Features><Code>TREE</Code></PointRecord>)" + Filler())),
+            </Feature></Features><Code>TREE</Code>)" + Filler() + "</PointRecord>")),
         Support::ScratchPath("allocation-missing.jxl"),
         Support::WriteScratchFile("allocation-3.jxl", "<JOBFile><FieldBook>"),
         Support::WriteScratchFile("allocation-4.jxl", Support::FieldBook(
@@ -175,7 +192,7 @@ TEST(AllocationFailure, EveryAllocationInTurn) {
     Support::ExpectTheReferenceAgrees(undisturbed.calls, paths, {});
 
     long failAt = 0;
-    int large = 0;
+    int filesOwn = 0;
     for (;; ++failAt) {
         SCOPED_TRACE("allocation #" + std::to_string(failAt) + " fails");
         const Session session = RunSession(paths, failAt);
@@ -184,7 +201,7 @@ TEST(AllocationFailure, EveryAllocationInTurn) {
             EXPECT_EQ(failAt, 0) << "only the object's own allocation may fail CreatePlugin";
             continue;
         }
-        large += g_failedLarge;
+        filesOwn += g_failedFilesOwn;
         // What the view was shown is what it was shown undisturbed, up to a point.
         EXPECT_EQ(undisturbed.shown.compare(0, session.shown.size(), session.shown), 0) << session.shown;
         if (!session.importFailed) {
@@ -208,9 +225,9 @@ TEST(AllocationFailure, EveryAllocationInTurn) {
         EXPECT_EQ(Trace(calls.begin() + static_cast<long>(report), calls.begin() + static_cast<long>(report + 2)), kOutOfMemory);
 
         // Then the next file and the rest of the import as undisturbed, when the file's own
-        // buffer or tree did not fit; nothing more for any other failure.
+        // memory ran out; nothing more for any other failure.
         const Trace after(calls.begin() + static_cast<long>(report + 2), calls.end());
-        if (g_failedLarge) {
+        if (g_failedFilesOwn) {
             const auto next = std::find_if(undisturbed.calls.begin() + static_cast<long>(same), undisturbed.calls.end(), IsBeginFile);
             EXPECT_EQ(after, Trace(next, undisturbed.calls.end()));
         } else {
@@ -218,43 +235,48 @@ TEST(AllocationFailure, EveryAllocationInTurn) {
         }
     }
     EXPECT_GT(failAt, 50) << "the session makes fewer allocations than expected";
-    EXPECT_EQ(large, 4) << "three buffers and one tree";
+    EXPECT_GE(filesOwn, 5) << "three buffers, a record's tree, and the outlines";
 
     // One object, failures in several imports, then a full one.
     Plugin::IGroundBasedMIP* plugin = CreatePlugin();
     ASSERT_NE(plugin, nullptr);
     for (long at : {3L, 40L, 90L}) Import(plugin, paths, at);
-    Import(plugin, paths, -1, 1);
+    Import(plugin, paths, 1, Where::Large);
     EXPECT_EQ(Import(plugin, paths), undisturbed.calls);
     plugin->Release();
 }
 
-// A file too large for the memory left is stopped, and the next one imported.
+// A file too large for the memory left is stopped, and the next one imported; what the
+// stopped file handed over before stays handed over.
 TEST(AllocationFailure, AFileTooLargeForTheMemoryLeft) {
     const std::string large = Support::WriteScratchFile("allocation-large.jxl", Support::FieldBook(
-        "<StationRecord><StationName>S1</StationName></StationRecord>" + Filler()));
+        "<StationRecord><StationName>S0</StationName></StationRecord>"
+        "<StationRecord><StationName>S1</StationName>" + Filler() + "</StationRecord>"));
     const std::string small = Support::WriteScratchFile("allocation-small.jxl", Support::FieldBook(
         "<StationRecord><StationName>S2</StationName></StationRecord>"));
-    const Trace largeFile = Support::Framed(Support::Slice::Walk, large, {Call("AddStation", "S1")});
+    const Trace largeFile = Support::Framed(Support::Slice::Walk, large, {Call("AddStation", "S0"), Call("AddStation", "S1")});
     const Trace smallFile = Support::Framed(Support::Slice::Walk, small, {Call("AddStation", "S2")});
     const struct {
         const char* behaviour;
-        long largeFailAt;  // among the large blocks: the first file's buffer, its tree, the second's buffer
+        Where counted;
+        long failAt;  // among the allocations of that kind
         Trace expected;
     } cases[] = {
-        {"the first file's buffer", 0, Joined({{Call("BeginFile", large)}, kOutOfMemory, smallFile})},
-        {"the first file's tree", 1,
+        {"the first file's buffer", Where::Large, 0, Joined({{Call("BeginFile", large)}, kOutOfMemory, smallFile})},
+        {"the first file's outline", Where::Screen, 0,
          Joined({{Call("BeginFile", large)}, Support::ParsersMade(), Support::ParsersReleased(), kOutOfMemory, smallFile})},
-        {"the second file's buffer", 2, Joined({largeFile, {Call("BeginFile", small)}, kOutOfMemory})},
+        {"the tree of the first file's second record", Where::Large, 1,
+         Joined({{Call("BeginFile", large)}, Support::ParsersMade(),
+                 {R"({"op":"SetProgress","arg":50})", Call("AddStation", "S0")}, Support::ParsersReleased(),
+                 kOutOfMemory, smallFile})},
+        {"the second file's buffer", Where::Large, 2, Joined({largeFile, {Call("BeginFile", small)}, kOutOfMemory})},
     };
     Plugin::IGroundBasedMIP* plugin = CreatePlugin();
     ASSERT_NE(plugin, nullptr);
     EXPECT_EQ(Import(plugin, {large, small}), Joined({largeFile, smallFile}));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.behaviour);
-        g_failed = false;
-        EXPECT_EQ(Import(plugin, {large, small}, -1, c.largeFailAt), c.expected);
-        EXPECT_TRUE(g_failed);
+        EXPECT_EQ(Import(plugin, {large, small}, c.failAt, c.counted), c.expected);
     }
     plugin->Release();
 }
