@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 
-#include "platform/utf.h"
 
 namespace Host {
 namespace {
@@ -18,7 +17,13 @@ public:
     bool Parse(const Plugin::WChar* text, double* value) override {
         const Plugin::WStringView view = text ? Plugin::WStringView(text) : Plugin::WStringView();
         const std::optional<double> result = ParseDecimal(view);
-        if (m_recorder) m_recorder->calls.push_back(Call::Parse(m_label, Platform::ToUtf8(view), result));
+        if (m_recorder) {
+            CallEvent event{Op::Parse, CallEvent::Kind::Text};
+            event.text = view;
+            event.label = m_label;
+            event.result = result;
+            m_recorder->Record(event);
+        }
         if (result) *value = *result;
         return result.has_value();
     }
@@ -83,22 +88,26 @@ std::optional<double> ParseDecimal(Plugin::WStringView text) {
     return negative ? -value : value;
 }
 
-Plugin::IValueParser* CValueParserFactory::Make(const char* op, const char* label, std::int32_t kind) {
-    if (m_recorder) m_recorder->calls.push_back({op, kind});
+Plugin::IValueParser* CValueParserFactory::Make(Op op, const char* label, std::int32_t kind) {
+    if (m_recorder) {
+        CallEvent event{op, CallEvent::Kind::Integer};
+        event.integer = kind;
+        m_recorder->Record(event);
+    }
     return new CValueParser(m_recorder, label);
 }
 
 Plugin::IValueParser* CValueParserFactory::CreateAngleParser(std::int32_t kind) {
-    return Make("CreateAngleParser", "angle", kind);
+    return Make(Op::CreateAngleParser, "angle", kind);
 }
 Plugin::IValueParser* CValueParserFactory::CreateLinearParser(std::int32_t kind) {
-    return Make("CreateLinearParser", "linear", kind);
+    return Make(Op::CreateLinearParser, "linear", kind);
 }
 Plugin::IValueParser* CValueParserFactory::CreatePressureParser(std::int32_t kind) {
-    return Make("CreatePressureParser", "pressure", kind);
+    return Make(Op::CreatePressureParser, "pressure", kind);
 }
 Plugin::IValueParser* CValueParserFactory::CreateTemperatureParser(std::int32_t kind) {
-    return Make("CreateTemperatureParser", "temperature", kind);
+    return Make(Op::CreateTemperatureParser, "temperature", kind);
 }
 
 }  // namespace Host

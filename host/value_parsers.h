@@ -21,11 +21,11 @@ template <typename I>
 class CRecordedObject : public I {
 public:
     void AddRef() override {
-        if (m_recorder) m_recorder->calls.push_back({"AddRef", std::string(m_label)});
+        RecordCount(Op::AddRef);
         ++m_count;
     }
     bool Release() override {
-        if (m_recorder) m_recorder->calls.push_back({"Release", std::string(m_label)});
+        RecordCount(Op::Release);
         if (--m_count != 0) return false;
         delete this;
         return true;
@@ -43,6 +43,13 @@ protected:
     const char* m_label;
 
 private:
+    void RecordCount(Op op) {
+        if (!m_recorder) return;
+        CallEvent event{op, CallEvent::Kind::Label};
+        event.label = m_label;
+        m_recorder->Record(event);
+    }
+
     int m_count = 1;
 };
 
@@ -56,7 +63,7 @@ public:
     Plugin::IValueParser* CreateTemperatureParser(std::int32_t kind) override;
 
 private:
-    Plugin::IValueParser* Make(const char* op, const char* label, std::int32_t kind);
+    Plugin::IValueParser* Make(Op op, const char* label, std::int32_t kind);
 };
 
 }  // namespace Host

@@ -159,7 +159,7 @@ public:
     CFaultyReceiver(Host::CallRecorder* recorder, FaultPlan* plan) : CRecordingReceiver(recorder), m_plan(plan) {}
 
     Plugin::IValueParserFactory* GetValueParserFactory() override {
-        Record("GetValueParserFactory");
+        Plain(Host::Op::GetValueParserFactory);
         m_plan->AfterCall(*m_recorder);
         return new CFaultyFactory(m_recorder, m_plan);
     }

@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <random>
+#include <string>
 
 #include "host/calls.h"
+#include "host/value_parsers.h"
 
 namespace {
 
@@ -42,6 +45,96 @@ TEST(CallsFormat, Lines) {
               R"({"op":"Parse","parser":"angle","arg":"abc","result":null})");
     EXPECT_EQ(Host::ToJsonLine(Host::Call::Parse("linear", " 1e5 ", 1e5)),
               R"({"op":"Parse","parser":"linear","arg":" 1e5 ","result":100000})");
+}
+
+// A value parser's answer written from the digits of its text must be what the shortest
+// digits of the double give, whatever the text: every shape of decimal, and those the
+// short way must leave alone (exponents, more than 15 digits, zeros, blanks, signs).
+TEST(CallsFormat, ANumberWrittenFromItsTextIsTheShortestForm) {
+    const auto expectSame = [](const std::string& text) {
+        const Plugin::WString wide(text.begin(), text.end());
+        const std::optional<double> value = Host::ParseDecimal(wide);
+        if (!value) return;
+        char fromText[Host::kJsonNumberSize], shortest[Host::kJsonNumberSize];
+        const std::size_t a = Host::FormatParsedJsonNumber(fromText, wide, *value);
+        const std::size_t b = Host::FormatJsonNumber(shortest, *value);
+        ASSERT_EQ(std::string(fromText, a), std::string(shortest, b)) << "text \"" << text << "\"";
+    };
+    for (const char* text : {"0", "-0", "+0.000", "1", "-1", "+7", "10", "100", "1e5", "2.5E-3", "0.1", "0.30000000000000004",
+                             "0.3000000000000000", "123456789012345", "1234567890123456", "12345678901234567890",
+                             "0.000001", "0.0000001", "1000000000000000000000", "100000000000000000000", " 45.2910\r\n",
+                             "\t-0.0344 ", "5712486.2789", "007.500", ".5", "5.", "-.25", "999999999999999",
+                             "9007199254740993", "0.000000000000000000000000000001", "1.7976931348623157"})
+        expectSame(text);
+    std::mt19937 random(20240601);
+    for (int i = 0; i < 200000; ++i) {
+        std::string text;
+        if (random() % 4 == 0) text += random() % 2 ? "-" : "+";
+        const int before = static_cast<int>(random() % 12), after = static_cast<int>(random() % 12);
+        for (int d = 0; d < before; ++d) text += static_cast<char>('0' + random() % (d == 0 && random() % 3 == 0 ? 1 : 10));
+        if (after > 0 || random() % 2) text += '.';
+        for (int d = 0; d < after; ++d) text += static_cast<char>('0' + random() % 10);
+        if (random() % 10 == 0) text += "e" + std::to_string(static_cast<int>(random() % 40) - 20);
+        expectSame(text);
+    }
+}
+
+// The tool writes each call as it happens, from the call itself; the tests keep them and
+// write them later. Both must give the same bytes.
+TEST(CallsFormat, ACallWrittenAsItHappensIsTheLineOfTheCallKept) {
+    using Host::CallEvent;
+    using Host::Op;
+    const auto text = [](Op op, const Plugin::WChar* wide) {
+        CallEvent event{op, CallEvent::Kind::Text};
+        event.text = wide;
+        return event;
+    };
+    const auto number = [](Op op, double value) {
+        CallEvent event{op, CallEvent::Kind::Number};
+        event.number = value;
+        return event;
+    };
+    const auto parse = [](const char* parser, const Plugin::WChar* wide, std::optional<double> result) {
+        CallEvent event{Op::Parse, CallEvent::Kind::Text};
+        event.text = wide;
+        event.label = parser;
+        event.result = result;
+        return event;
+    };
+    CallEvent flag{Op::SetFace, CallEvent::Kind::Flag};
+    flag.flag = true;
+    CallEvent integer{Op::SetResult, CallEvent::Kind::Integer};
+    integer.integer = -1;
+    CallEvent release{Op::Release, CallEvent::Kind::Label};
+    release.label = "factory";
+    const Plugin::WChar pair[] = {0xD83D, 0xDE00, 0};            // U+1F600
+    const Plugin::WChar lone[] = {'a', 0xD800, 'b', 0xDC00, 0};  // unpaired surrogates
+    const struct {
+        CallEvent event;
+        const char* line;
+    } cases[] = {
+        {CallEvent{Op::MarkKeyedIn}, R"({"op":"MarkKeyedIn"})"},
+        {CallEvent{Op::GetValueParserFactory}, R"({"op":"GetValueParserFactory"})"},
+        {flag, R"({"op":"SetFace","arg":true})"},
+        {integer, R"({"op":"SetResult","arg":-1})"},
+        {release, R"({"op":"Release","arg":"factory"})"},
+        {number(Op::SetProgress, 50), R"({"op":"SetProgress","arg":50})"},
+        {number(Op::SetNorth, -0.0), R"({"op":"SetNorth","arg":-0})"},
+        {number(Op::SetEast, std::numeric_limits<double>::infinity()), R"({"op":"SetEast","arg":"inf"})"},
+        {text(Op::SetCode, WIDE("a\"b\\c\n\x01/\x7F")), R"({"op":"SetCode","arg":"a\"b\\c\n\u0001/"})"},
+        {text(Op::AddStation, WIDE("Станция 1")), R"({"op":"AddStation","arg":"Станция 1"})"},
+        {text(Op::AddPoint, pair), "{\"op\":\"AddPoint\",\"arg\":\"\xF0\x9F\x98\x80\"}"},
+        {text(Op::AddPoint, lone), "{\"op\":\"AddPoint\",\"arg\":\"a\xEF\xBF\xBD" "b\xEF\xBF\xBD\"}"},
+        {text(Op::BeginFile, WIDE("")), R"({"op":"BeginFile","arg":""})"},
+        {parse("angle", WIDE("abc"), std::nullopt), R"({"op":"Parse","parser":"angle","arg":"abc","result":null})"},
+        {parse("linear", WIDE(" 1e5 "), 1e5), R"({"op":"Parse","parser":"linear","arg":" 1e5 ","result":100000})"},
+    };
+    for (const auto& c : cases) {
+        std::string streamed = "kept: ";
+        Host::AppendJsonLine(streamed, c.event);
+        EXPECT_EQ(streamed, std::string("kept: ") + c.line);
+        EXPECT_EQ(Host::ToJsonLine(Host::Call(c.event)), c.line);
+    }
 }
 
 }  // namespace
