@@ -1,5 +1,6 @@
 #include "host/plugin_library.h"
 
+#include "host/system_error.h"
 #include "platform/utf.h"
 
 #ifdef _WIN32
@@ -22,7 +23,9 @@ bool CPluginLibrary::Load(const std::string& path, std::string* error) {
     const Plugin::WString wide = Platform::FromUtf8(path);
     HMODULE module = ::LoadLibraryW(wide.c_str());
     if (!module) {
-        *error = "cannot load plug-in library " + path + " (error " + std::to_string(::GetLastError()) + ")";
+        // Words first: "error 126" alone tells a user nothing.
+        const DWORD code = ::GetLastError();
+        *error = "cannot load plug-in library " + path + ": " + SystemReason(code, "the library") + " (error " + std::to_string(code) + ")";
         return false;
     }
     auto create = reinterpret_cast<CreatePluginFunction>(reinterpret_cast<void*>(::GetProcAddress(module, "CreatePlugin")));
@@ -55,8 +58,11 @@ bool CPluginLibrary::Load(const std::string& path, std::string* error) {
     const std::string name = path.find('/') == std::string::npos ? "./" + path : path;
     void* handle = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
-        const char* reason = ::dlerror();
-        *error = "cannot load plug-in library " + path + (reason ? std::string(" (") + reason + ")" : std::string());
+        // dlerror names the file before its reason; the message names it once.
+        const char* said = ::dlerror();
+        std::string reason = said ? said : "the system gives no reason";
+        if (reason.rfind(name + ": ", 0) == 0) reason.erase(0, name.size() + 2);
+        *error = "cannot load plug-in library " + path + ": " + reason;
         return false;
     }
     auto create = reinterpret_cast<CreatePluginFunction>(::dlsym(handle, "CreatePlugin"));
