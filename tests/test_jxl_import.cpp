@@ -67,15 +67,17 @@ TEST(JxlImport, AFileThatCannotBeOpenedIsReportedAndTheNextStillImported) {
     const ToolRun::Result run = JxlImport({"--format", "json", "examples/no-such-job.jxl", "examples/typical.jxl"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "examples/no-such-job.jxl: Не удается открыть файл\n");
-    EXPECT_TRUE(Contains(run.out, "\"path\": \"examples/no-such-job.jxl\",\n      \"result\": null,\n"
-                                  "      \"messages\": [\"Не удается открыть файл\"],\n      \"progress\": [],\n      \"items\": []"));
+    EXPECT_TRUE(Contains(run.out, "\"path\": \"examples/no-such-job.jxl\",\n      \"items\": [],\n      \"result\": null,\n"
+                                  "      \"messages\": [\"Не удается открыть файл\"],\n      \"progress\": [],\n"
+                                  "      \"counts\": {\"stations\": 0, \"observations\": 0, \"points\": 0},\n"
+                                  "      \"outcome\": \"cannot-open\"\n"));
     EXPECT_TRUE(Contains(run.out, "{\"kind\":\"point\",\"name\":\"P1\",\"north\":5000.123,\"east\":2000.456,\"elevation\":100.789}"));
 }
 
 TEST(JxlImport, MessagesOfABadlyFormedFileInTheTable) {
     const ToolRun::Result run = JxlImport({"examples/malformed.jxl"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "examples/malformed.jxl\n  no items\n  result: -1\n  message: Ошибка в формате файла\n");
+    EXPECT_EQ(run.out, "examples/malformed.jxl\n  no items\n  result: -1\n  message: Ошибка в формате файла\n  outcome: message\n");
 }
 
 TEST(JxlImport, ANonAsciiPathReachesThePluginWhole) {
@@ -175,6 +177,13 @@ TEST_P(RefusedInput, GivesOneLineAndItsExitStatus) {
 }
 
 const std::string kSee = " (see jxl-import --help)\n";
+#ifdef _WIN32
+const std::string kFolder = "is a folder";
+const std::string kNoLibrary = Host::SystemReason(126) + " (error 126)\n";  // ERROR_MOD_NOT_FOUND, in words
+#else
+const std::string kFolder = "Is a directory";
+const std::string kNoLibrary = "cannot open shared object file: No such file or directory\n";
+#endif
 
 INSTANTIATE_TEST_SUITE_P(CommandLine, RefusedInput, testing::Values(
     BadInput{"no_files", {}, 2, "jxl-import: no files to import" + kSee},
@@ -191,16 +200,22 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, RefusedInput, testing::Values(
     BadInput{"flag_with_value", {"--progress=yes", "examples/typical.jxl"}, 2, "jxl-import: --progress takes no value" + kSee},
     BadInput{"save_without_file", {"--save-settings", "examples/typical.jxl"}, 2,
              "jxl-import: --save-settings needs --settings FILE to write to" + kSee},
+    BadInput{"output_without_a_path", {"-o", "", "examples/typical.jxl"}, 2, "jxl-import: -o needs a path, not an empty text" + kSee},
     BadInput{"missing_settings_file", {"--settings", "examples/no-such.ini", "examples/typical.jxl"}, 2,
-             "jxl-import: cannot read settings file examples/no-such.ini\n"},
+             "jxl-import: cannot read settings file examples/no-such.ini: " +
+                 JXL_REASON("No such file or directory", 2 /* ERROR_FILE_NOT_FOUND */) + "\n"},
+    BadInput{"missing_settings_file_to_show", {"--settings", "examples/no-such.ini", "--show-settings"}, 2,
+             "jxl-import: cannot read settings file examples/no-such.ini: " +
+                 JXL_REASON("No such file or directory", 2 /* ERROR_FILE_NOT_FOUND */) + "\n"},
     BadInput{"settings_file_is_a_folder", {"--settings", "examples", "examples/typical.jxl"}, 2,
-             "jxl-import: cannot read settings file examples\n"},
+             "jxl-import: cannot read settings file examples: " + kFolder + "\n"},
     BadInput{"settings_file_not_key_value", {"--settings", "examples/typical.jxl", "examples/typical.jxl"}, 2,
-             "jxl-import: examples/typical.jxl:1: expected Key=integer\n"},
+             "jxl-import: examples/typical.jxl:1: expected Key=integer, such as ConsiderPrismConstant=0\n"},
     BadInput{"plugin_missing", {"--plugin", "examples/no-such-library", "examples/typical.jxl"}, 3,
-             "jxl-import: cannot load plug-in library examples/no-such-library"},
+             "jxl-import: cannot load plug-in library examples/no-such-library: " +
+                 kNoLibrary},
     BadInput{"plugin_not_a_library", {"--plugin", "examples/typical.jxl", "examples/typical.jxl"}, 3,
-             "jxl-import: cannot load plug-in library examples/typical.jxl"}),
+             "jxl-import: cannot load plug-in library examples/typical.jxl: "}),
     [](const testing::TestParamInfo<BadInput>& info) { return std::string(info.param.name); });
 
 TEST(JxlImport, APluginLibraryWithoutCreatePluginIsRefused) {

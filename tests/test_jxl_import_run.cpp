@@ -14,6 +14,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <gnu/libc-version.h>
+#include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -59,19 +60,83 @@ HANDLE CreateOutputFile(const std::string& path) {
     return ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
 }
 
-int Spawn(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath) {
+HANDLE OpenInheritable(const std::string& path, DWORD access, DWORD flags = 0) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return ::CreateFileW(Wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, flags, nullptr);
+}
+
+// An environment variable set for the children started while this lives.
+struct EnvironmentVariable {
+    std::wstring name;
+    std::wstring old;
+    bool had = false;
+    EnvironmentVariable(const wchar_t* variable, const std::string& value) : name(variable) {
+        if (value.empty()) return;
+        wchar_t buffer[32768];
+        const DWORD length = ::GetEnvironmentVariableW(variable, buffer, 32768);
+        had = length > 0;
+        old.assign(buffer, length);
+        ::SetEnvironmentVariableW(variable, Wide(value).c_str());
+        set = true;
+    }
+    ~EnvironmentVariable() {
+        if (set) ::SetEnvironmentVariableW(name.c_str(), had ? old.c_str() : nullptr);
+    }
+    bool set = false;
+};
+
+int Spawn(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath,
+          const RunOptions& options) {
     std::wstring line = Quoted(ExecutablePath());
     for (const std::string& arg : args) line += L" " + Quoted(Wide(arg));
-    Handle out{CreateOutputFile(outPath)};
+    Handle out{nullptr};
+    switch (options.output) {
+    case RunOptions::Output::File: out.value = CreateOutputFile(outPath); break;
+    case RunOptions::Output::FullDevice:
+        throw std::runtime_error("no full device on Windows");
+    case RunOptions::Output::Closed: out.value = nullptr; break;
+    case RunOptions::Output::ReadOnly:
+        ::CloseHandle(CreateOutputFile(outPath));
+        out.value = OpenInheritable(outPath, GENERIC_READ);
+        break;
+    }
     Handle err{CreateOutputFile(errPath)};
+    Handle input{nullptr};
+    Handle pipeWriter{nullptr};
+    switch (options.input) {
+    case RunOptions::Input::Inherited: break;
+    case RunOptions::Input::File: {
+        const std::string path = Support::WriteScratchFile("jxl-import.in", options.inputBytes);
+        input.value = OpenInheritable(path, GENERIC_READ);
+        break;
+    }
+    case RunOptions::Input::Pipe: {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE reader = nullptr, writer = nullptr;
+        if (!::CreatePipe(&reader, &writer, &inherit, 1 << 20)) throw std::runtime_error("no pipe");
+        ::SetHandleInformation(writer, HANDLE_FLAG_INHERIT, 0);
+        input.value = reader;
+        pipeWriter.value = writer;
+        DWORD written = 0;
+        ::WriteFile(writer, options.inputBytes.data(), static_cast<DWORD>(options.inputBytes.size()), &written, nullptr);
+        ::CloseHandle(pipeWriter.value);
+        pipeWriter.value = nullptr;
+        break;
+    }
+    case RunOptions::Input::Folder:
+        input.value = OpenInheritable(Support::ScratchPath(""), GENERIC_READ, FILE_FLAG_BACKUP_SEMANTICS);
+        break;
+    case RunOptions::Input::Closed: input.value = nullptr; break;
+    }
+    EnvironmentVariable tmp(L"TMP", options.temporaryFolder), temp(L"TEMP", options.temporaryFolder);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdInput = options.input == RunOptions::Input::Inherited ? ::GetStdHandle(STD_INPUT_HANDLE) : input.value;
     startup.hStdOutput = out.value;
     startup.hStdError = err.value;
     PROCESS_INFORMATION process{};
-    const std::wstring folder = Wide(JXL_SOURCE_DIR);
+    const std::wstring folder = Wide(options.folder.empty() ? std::string(JXL_SOURCE_DIR) : options.folder);
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup, &process))
         throw std::runtime_error("cannot start jxl-import.exe");
     Handle thread{process.hThread};
@@ -89,23 +154,66 @@ std::string ExecutablePath() { return Support::BesideTests("jxl-import"); }
 // Standard error goes to `errPath`, or to the terminal `errTerminal` when it is open. A
 // `memoryLimit` other than 0 caps the child's address space.
 int Spawn(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath,
-          int errTerminal = -1, std::size_t memoryLimit = 0) {
-    const std::string program = ExecutablePath();
+          const RunOptions& options, int errTerminal = -1, const std::string& program = ExecutablePath()) {
     std::vector<char*> argv = {const_cast<char*>(program.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
+    std::string inputPath;
+    if (options.input == RunOptions::Input::File) inputPath = Support::WriteScratchFile("jxl-import.in", options.inputBytes);
+    int pipeEnds[2] = {-1, -1};
+    if (options.input == RunOptions::Input::Pipe && ::pipe(pipeEnds) != 0) throw std::runtime_error("no pipe");
+    const std::string folder = options.folder.empty() ? std::string(JXL_SOURCE_DIR) : options.folder;
+    const std::string toolFolder = ToolFolder();
     const pid_t child = ::fork();
     if (child < 0) throw std::runtime_error("cannot start jxl-import");
     if (child == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int out = -1;
+        switch (options.output) {
+        case RunOptions::Output::File: out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644); break;
+        case RunOptions::Output::FullDevice: out = ::open("/dev/full", O_WRONLY); break;
+        case RunOptions::Output::Closed: break;
+        case RunOptions::Output::ReadOnly:
+            ::close(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
+            out = ::open(outPath.c_str(), O_RDONLY);
+            break;
+        }
         const int err = errTerminal >= 0 ? errTerminal : ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(JXL_SOURCE_DIR) != 0) ::_exit(127);
-        const struct rlimit limit = {memoryLimit, memoryLimit};
-        if (memoryLimit != 0 && ::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(127);
+        int in = -1;
+        switch (options.input) {
+        case RunOptions::Input::Inherited: in = 0; break;
+        case RunOptions::Input::File: in = ::open(inputPath.c_str(), O_RDONLY); break;
+        case RunOptions::Input::Pipe: in = pipeEnds[0]; ::close(pipeEnds[1]); break;
+        case RunOptions::Input::Folder: in = ::open("/", O_RDONLY | O_DIRECTORY); break;
+        case RunOptions::Input::Closed: break;
+        }
+        if (err < 0 || ::dup2(err, 2) < 0 || ::chdir(folder.c_str()) != 0) ::_exit(127);
+        if (options.output == RunOptions::Output::Closed) ::close(1);
+        else if (out < 0 || ::dup2(out, 1) < 0) ::_exit(127);
+        if (options.input == RunOptions::Input::Closed) ::close(0);
+        else if (in < 0 || (in != 0 && ::dup2(in, 0) < 0)) ::_exit(127);
+        if (options.fileSizeLimit >= 0) {
+            const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            ::signal(SIGXFSZ, SIG_IGN);
+        }
+        if (!options.temporaryFolder.empty()) ::setenv("TMPDIR", options.temporaryFolder.c_str(), 1);
+        const char* path = ::getenv("PATH");
+        ::setenv("PATH", (toolFolder + ":" + (path ? path : "/usr/bin:/bin")).c_str(), 1);
+        if (options.memoryLimit != 0) {
+            const rlimit limit{static_cast<rlim_t>(options.memoryLimit), static_cast<rlim_t>(options.memoryLimit)};
+            if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(127);
+        }
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
     if (errTerminal >= 0) ::close(errTerminal);
+    if (options.input == RunOptions::Input::Pipe) {
+        ::close(pipeEnds[0]);
+        // Small inputs only: a pipe holds 64 KiB before its writer waits for the reader.
+        const ssize_t written = ::write(pipeEnds[1], options.inputBytes.data(), options.inputBytes.size());
+        (void)written;
+        ::close(pipeEnds[1]);
+    }
     int status = 0;
     while (::waitpid(child, &status, 0) < 0) {}
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -115,14 +223,24 @@ int Spawn(const std::vector<std::string>& args, const std::string& outPath, cons
 
 }  // namespace
 
-Result JxlImport(const std::vector<std::string>& args) {
+Result JxlImport(const std::vector<std::string>& args, const RunOptions& options) {
     const std::string outPath = Support::ScratchPath("jxl-import.out");
     const std::string errPath = Support::ScratchPath("jxl-import.err");
     Result result;
-    result.status = Spawn(args, outPath, errPath);
-    result.out = Support::ReadFile(outPath);
+    result.status = Spawn(args, outPath, errPath, options);
+    if (options.output == RunOptions::Output::File) result.out = Support::ReadFile(outPath);
     result.err = Support::ReadFile(errPath);
     return result;
+}
+
+std::string ToolFolder() {
+#ifdef _WIN32
+    const std::wstring path = ExecutablePath();
+    return Platform::ToUtf8(path.substr(0, path.find_last_of(L"\\/")));
+#else
+    const std::string path = ExecutablePath();
+    return path.substr(0, path.find_last_of('/'));
+#endif
 }
 
 #ifndef _WIN32
@@ -142,7 +260,7 @@ Result JxlImportOnTerminal(const std::vector<std::string>& args) {
     if (terminal < 0) throw std::runtime_error("no pseudo-terminal");
     const std::string outPath = Support::ScratchPath("jxl-import.out");
     Result result;
-    result.status = Spawn(args, outPath, {}, terminal);  // closes the terminal here
+    result.status = Spawn(args, outPath, {}, {}, terminal);  // closes the terminal here
     // The child is gone: what it wrote waits in the master, which reports the end as EIO.
     char buffer[4096];
     for (ssize_t count; (count = ::read(master.value, buffer, sizeof buffer)) > 0;) result.err.append(buffer, static_cast<std::size_t>(count));
@@ -151,10 +269,18 @@ Result JxlImportOnTerminal(const std::vector<std::string>& args) {
 }
 
 Result JxlImportWithMemoryLimit(const std::vector<std::string>& args, std::size_t bytes) {
-    const std::string outPath = Support::ScratchPath("jxl-import.out");
-    const std::string errPath = Support::ScratchPath("jxl-import.err");
+    RunOptions options;
+    options.memoryLimit = bytes;
+    return JxlImport(args, options);
+}
+
+Result Shell(const std::string& command, const std::string& folder) {
+    const std::string outPath = Support::ScratchPath("shell.out");
+    const std::string errPath = Support::ScratchPath("shell.err");
+    RunOptions options;
+    options.folder = folder;
     Result result;
-    result.status = Spawn(args, outPath, errPath, -1, bytes);
+    result.status = Spawn({"-c", command}, outPath, errPath, options, -1, "/bin/sh");
     result.out = Support::ReadFile(outPath);
     result.err = Support::ReadFile(errPath);
     return result;

@@ -1,11 +1,28 @@
 #include "tool/formats.h"
 
 namespace Tool {
+namespace {
 
-std::string FormatCalls(const Host::CallLog& calls) {
-    std::string out;
-    for (const Host::Call& call : calls) out += Host::ToJsonLine(call) + "\n";
-    return out;
-}
+// Every call on a line of its own, written as it happens.
+class CCallsFormat final : public CFormat {
+public:
+    explicit CCallsFormat(COutput& out) : m_out(out) {}
+
+    void Call(const Host::CallEvent& event) override {
+        if (m_out.Failed()) return;  // nothing more reaches the output
+        std::string& text = m_out.Text();
+        m_writer.Append(text, event);
+        text += '\n';
+        m_out.Written();
+    }
+
+private:
+    COutput& m_out;
+    Host::CCallLineWriter m_writer;
+};
+
+}  // namespace
+
+std::unique_ptr<CFormat> MakeCallsFormat(COutput& out, const HtmlRun& /*run*/) { return std::make_unique<CCallsFormat>(out); }
 
 }  // namespace Tool

@@ -196,12 +196,8 @@ struct TableRow {
 
 }  // namespace
 
-const char* FileOutcome(const ImportedFile& file) {
-    const bool done = std::find(file.progress.begin(), file.progress.end(), 100.0) != file.progress.end();
-    if (done) return file.messages.empty() ? "ok" : "message";
-    if (!file.messages.empty() && file.result != -1) return "cannot-open";
-    return "stopped";
-}
+// The rule every format shares (ImportedFile::GetOutcome).
+const char* FileOutcome(const ImportedFile& file) { return OutcomeName(file.GetOutcome()); }
 
 CHtmlReport::CHtmlReport(HtmlRun run, Sink sink) : m_run(std::move(run)), m_sink(std::move(sink)) {}
 

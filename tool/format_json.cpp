@@ -5,53 +5,104 @@
 namespace Tool {
 namespace {
 
-std::string JsonValue(const FieldValue& value) {
-    struct {
-        std::string operator()(double number) const { return Host::JsonNumber(number); }
-        std::string operator()(bool flag) const { return flag ? "true" : "false"; }
-        std::string operator()(int number) const { return std::to_string(number); }
-        std::string operator()(const std::string& text) const { return Host::JsonString(text); }
-    } visitor;
-    return std::visit(visitor, value);
+void AppendValue(std::string& out, const FieldValue& value) {
+    if (const double* number = std::get_if<double>(&value)) {
+        Host::AppendJsonNumber(out, *number);
+    } else if (const bool* flag = std::get_if<bool>(&value)) {
+        out += *flag ? "true" : "false";
+    } else if (const int* face = std::get_if<int>(&value)) {
+        out += std::to_string(*face);
+    } else {
+        Host::AppendJsonString(out, std::get<std::string>(value));
+    }
 }
 
 // One item on one line: only the values it was given.
-std::string JsonItem(const ImportedItem& item) {
-    std::string out = "{\"kind\":" + Host::JsonString(KindName(item.kind)) + ",\"name\":" + Host::JsonString(item.name);
-    if (item.kind == ImportedItem::Kind::Observation)
-        out += ",\"station\":" + (item.station ? Host::JsonString(*item.station) : std::string("null"));
-    for (const ItemField& field : ItemFields()) {
-        if (const auto value = field.read(item)) out += ",\"" + std::string(field.key) + "\":" + JsonValue(*value);
+void AppendItem(std::string& out, const ImportedItem& item) {
+    out += "{\"kind\":\"";
+    out += KindName(item.kind);
+    out += "\",\"name\":";
+    Host::AppendJsonString(out, item.name);
+    if (item.kind == ImportedItem::Kind::Observation) {
+        out += ",\"station\":";
+        if (item.station)
+            Host::AppendJsonString(out, *item.station);
+        else
+            out += "null";
     }
-    return out + "}";
+    for (const ItemField& field : ItemFields()) {
+        if (const auto value = field.read(item)) {
+            out += ",\"";
+            out += field.key;
+            out += "\":";
+            AppendValue(out, *value);
+        }
+    }
+    out += '}';
 }
 
-template <typename T, typename Format>
-std::string JsonList(const std::vector<T>& values, Format format) {
-    std::string out = "[";
-    for (std::size_t i = 0; i < values.size(); ++i) out += (i ? ", " : "") + format(values[i]);
-    return out + "]";
-}
+// One document, written as it goes: a file's items as they come, then what is known of
+// the file only at its end (result, messages, progress, counts, outcome).
+class CJsonFormat final : public CFormat {
+public:
+    explicit CJsonFormat(COutput& out) : m_out(out) {}
 
-std::string JsonFile(const ImportedFile& file) {
-    std::string out = "    {\n";
-    out += "      \"path\": " + Host::JsonString(file.path) + ",\n";
-    out += "      \"result\": " + (file.result ? std::to_string(*file.result) : std::string("null")) + ",\n";
-    out += "      \"messages\": " + JsonList(file.messages, Host::JsonString) + ",\n";
-    out += "      \"progress\": " + JsonList(file.progress, Host::JsonNumber) + ",\n";
-    out += "      \"items\": [";
-    for (std::size_t i = 0; i < file.items.size(); ++i) out += (i ? ",\n        " : "\n        ") + JsonItem(file.items[i]);
-    out += file.items.empty() ? "]\n" : "\n      ]\n";
-    return out + "    }";
-}
+    void BeginImport() override { m_out.Write("{\n  \"files\": ["); }
+
+    void BeginFile(const ImportedFile& file) override {
+        std::string& out = m_out.Text();
+        out += m_files++ ? ",\n" : "\n";
+        out += "    {\n      \"path\": ";
+        Host::AppendJsonString(out, file.path);
+        out += ",\n      \"items\": [";
+        m_items = 0;
+        m_out.Written();
+    }
+
+    void Item(const ImportedFile& /*file*/, const ImportedItem& item) override {
+        if (m_out.Failed()) return;
+        std::string& out = m_out.Text();
+        out += m_items++ ? ",\n        " : "\n        ";
+        AppendItem(out, item);
+        m_out.Written();
+    }
+
+    void EndFile(const ImportedFile& file) override {
+        std::string& out = m_out.Text();
+        out += m_items ? "\n      ],\n" : "],\n";
+        out += "      \"result\": ";
+        out += file.result ? std::to_string(*file.result) : "null";
+        out += ",\n      \"messages\": [";
+        for (std::size_t i = 0; i < file.messages.size(); ++i) {
+            if (i) out += ", ";
+            Host::AppendJsonString(out, file.messages[i]);
+        }
+        out += "],\n      \"progress\": [";
+        for (std::size_t i = 0; i < file.progress.size(); ++i) {
+            if (i) out += ", ";
+            Host::AppendJsonNumber(out, file.progress[i]);
+        }
+        out += "],\n      \"counts\": {\"stations\": " + std::to_string(file.counts.stations) +
+               ", \"observations\": " + std::to_string(file.counts.observations) +
+               ", \"points\": " + std::to_string(file.counts.points);
+        if (file.counts.loose) out += ", \"none\": " + std::to_string(file.counts.loose);
+        out += "},\n      \"outcome\": \"";
+        out += OutcomeName(file.GetOutcome());
+        out += "\"\n    }";
+        m_out.Written();
+        m_out.Flush();
+    }
+
+    void EndImport(const ImportTotals& /*totals*/) override { m_out.Write(m_files ? "\n  ]\n}\n" : "]\n}\n"); }
+
+private:
+    COutput& m_out;
+    std::size_t m_files = 0;
+    std::size_t m_items = 0;
+};
 
 }  // namespace
 
-std::string FormatJson(const std::vector<ImportedFile>& files) {
-    std::string out = "{\n  \"files\": [";
-    for (std::size_t i = 0; i < files.size(); ++i) out += (i ? ",\n" : "\n") + JsonFile(files[i]);
-    out += files.empty() ? "]\n" : "\n  ]\n";
-    return out + "}\n";
-}
+std::unique_ptr<CFormat> MakeJsonFormat(COutput& out, const HtmlRun& /*run*/) { return std::make_unique<CJsonFormat>(out); }
 
 }  // namespace Tool

@@ -1,7 +1,8 @@
 #include "tool/formats.h"
 
-#include <cstdio>
-#include <map>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
 
 #include "tool/item_fields.h"
 
@@ -23,12 +24,12 @@ std::string Visible(const std::string& text) {
     return plain ? text : Host::JsonString(text);
 }
 
+// As printf's "%.*f" writes it, at a fraction of the cost.
 std::string Fixed(double value, int decimals) {
-    const std::string shortest = ShortestNumber(value);
-    if (shortest == "nan" || shortest == "inf" || shortest == "-inf") return shortest;
-    char text[512];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
+    if (!std::isfinite(value)) return ShortestNumber(value);
+    char text[400];  // the largest double has 309 digits before its point
+    const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return std::string(text, written.ptr);
 }
 
 std::string Cell(const FieldValue& value, int decimals) {
@@ -38,96 +39,158 @@ std::string Cell(const FieldValue& value, int decimals) {
     return Visible(std::get<std::string>(value));
 }
 
+// The table is written a row at a time, before the rows after it are known, so its
+// columns have fixed places, wide enough for the usual values. A longer value pushes the
+// rest of its row to the right, and the row is back in its columns as soon as the blanks
+// of the cells after it allow.
 struct Column {
-    std::string heading;
+    const char* heading;
     bool rightAligned;
-    std::vector<std::string> cells;  // one per item
-    std::size_t width = 0;
+    std::size_t width;
+    const ItemField* field;  // null: kind, name or station
+    std::size_t start = 0;   // its first character on the line
 };
 
-std::vector<Column> Columns(const ImportedFile& file) {
-    std::vector<Column> columns = {{"Item", false, {}}, {"Name", false, {}}};
-    for (const ImportedItem& item : file.items) {
-        const bool observation = item.kind == ImportedItem::Kind::Observation;
-        columns[0].cells.push_back((observation ? "  " : "") + std::string(KindName(item.kind)));
-        columns[1].cells.push_back(Visible(item.name));
-    }
+constexpr std::size_t kIndent = 2;
+constexpr std::size_t kGap = 2;
+
+std::vector<Column> MakeColumns() {
+    std::vector<Column> columns = {{"Item", false, 11, nullptr}, {"Name", false, 10, nullptr}, {"Station", false, 10, nullptr}};
     for (const ItemField& field : ItemFields()) {
         if (!field.heading) continue;
-        Column column{field.heading, true, {}};
-        bool used = false;
-        for (const ImportedItem& item : file.items) {
-            const auto value = field.read(item);
-            used = used || value.has_value();
-            column.cells.push_back(value ? Cell(*value, field.decimals) : "");
-            if (value && std::holds_alternative<std::string>(*value)) column.rightAligned = false;
-        }
-        if (used) columns.push_back(std::move(column));
+        const bool text = std::string(field.key) == "code";
+        columns.push_back({field.heading, !text, std::max<std::size_t>(static_cast<std::size_t>(field.width), Width(field.heading)), &field});
     }
+    std::size_t start = kIndent;
     for (Column& column : columns) {
-        column.width = Width(column.heading);
-        for (const std::string& cell : column.cells) column.width = std::max(column.width, Width(cell));
+        column.start = start;
+        start += column.width + kGap;
     }
     return columns;
 }
 
-std::string Row(const std::vector<Column>& columns, const std::vector<std::string>& cells) {
-    std::string line = "  ";
+const std::vector<Column>& Columns() {
+    static const std::vector<Column> columns = MakeColumns();
+    return columns;
+}
+
+void AppendRow(std::string& out, const std::vector<std::string>& cells) {
+    const std::vector<Column>& columns = Columns();
+    std::size_t position = kIndent;
+    bool written = false;
+    out.append(kIndent, ' ');
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        const std::string padding(columns[i].width - Width(cells[i]), ' ');
-        line += i ? "  " : "";
-        line += columns[i].rightAligned ? padding + cells[i] : cells[i] + padding;
+        const std::string& cell = cells[i];
+        if (cell.empty()) continue;
+        const std::size_t width = Width(cell);
+        const std::size_t earliest = written ? position + kGap : position;
+        const std::size_t start = columns[i].rightAligned
+                                      ? std::max(columns[i].start + columns[i].width, earliest + width) - width
+                                      : std::max(columns[i].start, earliest);
+        out.append(start - position, ' ');
+        out += cell;
+        position = start + width;
+        written = true;
     }
-    line.erase(line.find_last_not_of(' ') + 1);
-    return line + "\n";
+    out += '\n';
 }
 
-std::string Singular(ImportedItem::Kind kind) {
-    return kind == ImportedItem::Kind::None ? "item of values sent with no item open" : KindName(kind);
+std::string Plural(std::size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-std::string Counts(const ImportedFile& file) {
-    std::map<ImportedItem::Kind, int> counts;
-    for (const ImportedItem& item : file.items) ++counts[item.kind];
-    if (counts.empty()) return "  no items\n";
-    const std::map<ImportedItem::Kind, const char*> plurals = {
-        {ImportedItem::Kind::Station, "stations"},
-        {ImportedItem::Kind::Observation, "observations"},
-        {ImportedItem::Kind::Point, "points"},
-        {ImportedItem::Kind::None, "items of values sent with no item open"}};
-    std::string line;
-    for (const auto& [kind, count] : counts) {
-        line += line.empty() ? "  " : ", ";
-        line += std::to_string(count) + " " + (count == 1 ? Singular(kind) : plurals.at(kind));
+std::string CountsText(const ItemCounts& counts) {
+    if (counts.Empty()) return "no items";
+    std::string text;
+    const auto add = [&](std::size_t count, const char* one, const char* many) {
+        if (count == 0) return;
+        text += (text.empty() ? "" : ", ") + Plural(count, one, many);
+    };
+    add(counts.stations, "station", "stations");
+    add(counts.observations, "observation", "observations");
+    add(counts.points, "point", "points");
+    add(counts.loose, "item of values sent with no item open", "items of values sent with no item open");
+    return text;
+}
+
+constexpr const char* kUnitsNote =
+    "Units: angles, distances, pressure and temperature are passed on as the host's value parsers\n"
+    "read them from the file (this host converts no units); the table rounds them to the places shown.\n";
+
+// Per file: its path, the items in the order the plug-in opened them, each with its
+// station, then the counts and what became of the file; totals when there are several.
+class CTableFormat final : public CFormat {
+public:
+    explicit CTableFormat(COutput& out) : m_out(out) {}
+
+    void BeginFile(const ImportedFile& file) override {
+        std::string& out = m_out.Text();
+        if (m_files++) out += '\n';
+        out += Visible(file.path);
+        out += '\n';
+        m_headed = false;
+        m_out.Written();
     }
-    return line + "\n";
-}
 
-std::string FileTable(const ImportedFile& file) {
-    std::string out = Visible(file.path) + "\n";
-    if (!file.items.empty()) {
-        const std::vector<Column> columns = Columns(file);
-        std::vector<std::string> cells;
-        for (const Column& column : columns) cells.push_back(column.heading);
-        out += Row(columns, cells);
-        for (std::size_t row = 0; row < file.items.size(); ++row) {
-            cells.clear();
-            for (const Column& column : columns) cells.push_back(column.cells[row]);
-            out += Row(columns, cells);
+    void Item(const ImportedFile& /*file*/, const ImportedItem& item) override {
+        if (m_out.Failed()) return;
+        std::string& out = m_out.Text();
+        const std::vector<Column>& columns = Columns();
+        if (!m_headed) {
+            m_cells.clear();
+            for (const Column& column : columns) m_cells.push_back(column.heading);
+            AppendRow(out, m_cells);
+            m_headed = true;
         }
+        m_cells.assign(columns.size(), std::string());
+        m_cells[0] = KindName(item.kind);
+        m_cells[1] = Visible(item.name);
+        if (item.station) m_cells[2] = Visible(*item.station);
+        for (std::size_t i = 3; i < columns.size(); ++i) {
+            if (const auto value = columns[i].field->read(item)) m_cells[i] = Cell(*value, columns[i].field->decimals);
+        }
+        AppendRow(out, m_cells);
+        m_anyItem = true;
+        m_out.Written();
     }
-    out += Counts(file);
-    if (file.result) out += "  result: " + std::to_string(*file.result) + "\n";
-    for (const std::string& message : file.messages) out += "  message: " + message + "\n";
-    return out;
-}
+
+    void EndFile(const ImportedFile& file) override {
+        std::string& out = m_out.Text();
+        out += "  " + CountsText(file.counts) + "\n";
+        if (file.result) out += "  result: " + std::to_string(*file.result) + "\n";
+        for (const std::string& message : file.messages) out += "  message: " + message + "\n";
+        const Outcome outcome = file.GetOutcome();
+        if (outcome != Outcome::Ok) out += std::string("  outcome: ") + OutcomeName(outcome) + "\n";
+        m_out.Written();
+        m_out.Flush();
+    }
+
+    void EndImport(const ImportTotals& totals) override {
+        std::string& out = m_out.Text();
+        if (totals.files > 1) {
+            out += "\n" + std::to_string(totals.files) + " files: " + CountsText(totals.counts);
+            std::string outcomes;
+            for (std::size_t i = 0; i < kOutcomeCount; ++i) {
+                if (totals.outcomes[i] == 0) continue;
+                outcomes += (outcomes.empty() ? "; " : ", ") + std::to_string(totals.outcomes[i]) + " " +
+                            OutcomeName(static_cast<Outcome>(i));
+            }
+            out += outcomes + "\n";
+        }
+        if (m_anyItem) out += std::string("\n") + kUnitsNote;
+        m_out.Written();
+    }
+
+private:
+    COutput& m_out;
+    std::size_t m_files = 0;
+    bool m_headed = false;
+    bool m_anyItem = false;  // a table was shown: the units note goes under it
+    std::vector<std::string> m_cells;
+};
 
 }  // namespace
 
-std::string FormatTable(const std::vector<ImportedFile>& files) {
-    std::string out;
-    for (std::size_t i = 0; i < files.size(); ++i) out += (i ? "\n" : "") + FileTable(files[i]);
-    return out;
-}
+std::unique_ptr<CFormat> MakeTableFormat(COutput& out, const HtmlRun& /*run*/) { return std::make_unique<CTableFormat>(out); }
 
 }  // namespace Tool

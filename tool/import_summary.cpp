@@ -1,115 +1,10 @@
 #include "tool/import_summary.h"
 
-#include <map>
 
 namespace Tool {
-namespace {
 
-template <typename T>
-std::optional<T> ArgumentOf(const Host::Call& call) {
-    if (const T* value = std::get_if<T>(&call.arg)) return *value;
-    return std::nullopt;
-}
-
-// Collects the calls into files and items as they come.
-class CSummary {
-public:
-    void Add(const Host::Call& call) {
-        if (call.op == "BeginFile") return BeginFile(ArgumentOf<std::string>(call).value_or(""));
-        if (call.op == "ShowMessage") return File().messages.push_back(ArgumentOf<std::string>(call).value_or(""));
-        if (call.op == "SetResult") {
-            File().result = ArgumentOf<std::int32_t>(call);
-            return;
-        }
-        if (call.op == "SetProgress") {
-            if (auto percent = ArgumentOf<double>(call)) File().progress.push_back(*percent);
-            return;
-        }
-        if (call.op == "AddStation") return Open(ImportedItem::Kind::Station, call);
-        if (call.op == "AddObservation") return Open(ImportedItem::Kind::Observation, call);
-        if (call.op == "AddPoint") return Open(ImportedItem::Kind::Point, call);
-        if (call.op == "MarkKeyedIn") {
-            Item().keyedIn = true;
-            return;
-        }
-        if (call.op == "SetCode") {
-            Item().code = ArgumentOf<std::string>(call);
-            return;
-        }
-        if (call.op == "SetFace") {
-            Item().face2 = ArgumentOf<bool>(call);
-            return;
-        }
-        if (call.op == "SetKeyedInFlag") {
-            Item().keyedInFlag = ArgumentOf<bool>(call);
-            return;
-        }
-        const auto number = NumberSetters().find(call.op);
-        if (number != NumberSetters().end()) Item().*(number->second) = ArgumentOf<double>(call);
-        // The rest (value parsers, reference counts) carries nothing an item shows.
-    }
-
-    std::vector<ImportedFile> files;
-
-private:
-    using NumberField = std::optional<double> ImportedItem::*;
-    static const std::map<std::string, NumberField>& NumberSetters() {
-        static const std::map<std::string, NumberField> setters = {
-            {"SetInstrumentHeight", &ImportedItem::instrumentHeight},
-            {"SetPressure", &ImportedItem::pressure},
-            {"SetTemperature", &ImportedItem::temperature},
-            {"SetTargetHeight", &ImportedItem::targetHeight},
-            {"SetHorizontalCircle", &ImportedItem::horizontalCircle},
-            {"SetVerticalCircle", &ImportedItem::verticalCircle},
-            {"SetSlopeDistance", &ImportedItem::slopeDistance},
-            {"SetNorth", &ImportedItem::north},
-            {"SetEast", &ImportedItem::east},
-            {"SetElevation", &ImportedItem::elevation},
-        };
-        return setters;
-    }
-
-    void BeginFile(std::string path) {
-        files.push_back({});
-        files.back().path = std::move(path);
-        m_itemOpen = false;
-        m_station.reset();
-    }
-
-    ImportedFile& File() {
-        if (files.empty()) BeginFile("");
-        return files.back();
-    }
-
-    void Open(ImportedItem::Kind kind, const Host::Call& call) {
-        ImportedItem item;
-        item.kind = kind;
-        item.name = ArgumentOf<std::string>(call).value_or("");
-        if (kind == ImportedItem::Kind::Station) m_station = item.name;
-        if (kind == ImportedItem::Kind::Observation) item.station = m_station;
-        File().items.push_back(std::move(item));
-        m_itemOpen = true;
-    }
-
-    ImportedItem& Item() {
-        if (!m_itemOpen) {
-            File().items.push_back({});
-            m_itemOpen = true;
-        }
-        return files.back().items.back();
-    }
-
-    bool m_itemOpen = false;
-    std::optional<std::string> m_station;
-};
-
-}  // namespace
-
-std::vector<ImportedFile> SummariseImport(const Host::CallLog& calls) {
-    CSummary summary;
-    for (const Host::Call& call : calls) summary.Add(call);
-    return std::move(summary.files);
-}
+using Host::CallEvent;
+using Host::Op;
 
 const char* KindName(ImportedItem::Kind kind) {
     switch (kind) {
@@ -119,6 +14,141 @@ const char* KindName(ImportedItem::Kind kind) {
     case ImportedItem::Kind::None: break;
     }
     return "none";
+}
+
+const char* OutcomeName(Outcome outcome) {
+    switch (outcome) {
+    case Outcome::Ok: return "ok";
+    case Outcome::Message: return "message";
+    case Outcome::CannotOpen: return "cannot-open";
+    case Outcome::Stopped: break;
+    }
+    return "stopped";
+}
+
+void ItemCounts::Add(ImportedItem::Kind kind) {
+    switch (kind) {
+    case ImportedItem::Kind::Station: ++stations; return;
+    case ImportedItem::Kind::Observation: ++observations; return;
+    case ImportedItem::Kind::Point: ++points; return;
+    case ImportedItem::Kind::None: ++loose; return;
+    }
+}
+
+ItemCounts& ItemCounts::operator+=(const ItemCounts& other) {
+    stations += other.stations;
+    observations += other.observations;
+    points += other.points;
+    loose += other.loose;
+    return *this;
+}
+
+Outcome ImportedFile::GetOutcome() const {
+    if (finished) return messages.empty() ? Outcome::Ok : Outcome::Message;
+    if (!messages.empty() && !resultMinusOne) return Outcome::CannotOpen;
+    return Outcome::Stopped;
+}
+
+namespace {
+
+std::string Utf8(const CallEvent& event) {
+    std::string text;
+    Host::AppendUtf8(text, event.text);
+    return text;
+}
+
+}  // namespace
+
+void CImportSummary::Add(const CallEvent& event) {
+    m_format.Call(event);
+    switch (event.op) {
+    case Op::BeginFile: return BeginFile(Utf8(event));
+    case Op::ShowMessage: File().messages.push_back(Utf8(event)); return;
+    case Op::SetResult:
+        File().result = event.integer;
+        File().resultMinusOne = File().resultMinusOne || event.integer == -1;
+        return;
+    case Op::SetProgress:
+        File().progress.push_back(event.number);
+        File().finished = File().finished || event.number == 100;
+        return;
+    case Op::AddStation: return Open(ImportedItem::Kind::Station, event);
+    case Op::AddObservation: return Open(ImportedItem::Kind::Observation, event);
+    case Op::AddPoint: return Open(ImportedItem::Kind::Point, event);
+    case Op::MarkKeyedIn: Item().keyedIn = true; return;
+    case Op::SetCode: Item().code = Utf8(event); return;
+    case Op::SetFace: Item().face2 = event.flag; return;
+    case Op::SetKeyedInFlag: Item().keyedInFlag = event.flag; return;
+    case Op::SetInstrumentHeight: Item().instrumentHeight = event.number; return;
+    case Op::SetPressure: Item().pressure = event.number; return;
+    case Op::SetTemperature: Item().temperature = event.number; return;
+    case Op::SetTargetHeight: Item().targetHeight = event.number; return;
+    case Op::SetHorizontalCircle: Item().horizontalCircle = event.number; return;
+    case Op::SetVerticalCircle: Item().verticalCircle = event.number; return;
+    case Op::SetSlopeDistance: Item().slopeDistance = event.number; return;
+    case Op::SetNorth: Item().north = event.number; return;
+    case Op::SetEast: Item().east = event.number; return;
+    case Op::SetElevation: Item().elevation = event.number; return;
+    default: return;  // value parsers and reference counts carry nothing an item shows
+    }
+}
+
+void CImportSummary::Finish() {
+    if (m_fileOpen) CloseFile();
+    m_format.EndImport(m_totals);
+}
+
+ImportedFile& CImportSummary::File() {
+    if (!m_fileOpen) BeginFile("");  // calls before any BeginFile: shown all the same
+    return m_file;
+}
+
+ImportedItem& CImportSummary::Item() {
+    File();
+    if (!m_itemOpen) {
+        m_item = ImportedItem();
+        m_itemOpen = true;
+    }
+    return m_item;
+}
+
+void CImportSummary::BeginFile(std::string path) {
+    if (m_fileOpen) CloseFile();
+    m_file = ImportedFile();
+    m_file.path = std::move(path);
+    m_fileOpen = true;
+    m_station.reset();
+    m_format.BeginFile(m_file);
+}
+
+void CImportSummary::Open(ImportedItem::Kind kind, const CallEvent& event) {
+    File();
+    CloseItem();
+    m_item = ImportedItem();
+    m_item.kind = kind;
+    m_item.name = Utf8(event);
+    if (kind == ImportedItem::Kind::Station) m_station = m_item.name;
+    if (kind == ImportedItem::Kind::Observation) m_item.station = m_station;
+    m_itemOpen = true;
+}
+
+void CImportSummary::CloseItem() {
+    if (!m_itemOpen) return;
+    m_itemOpen = false;
+    m_file.counts.Add(m_item.kind);
+    m_format.Item(m_file, m_item);
+    if (m_keepItems) m_file.items.push_back(std::move(m_item));
+}
+
+void CImportSummary::CloseFile() {
+    CloseItem();
+    m_fileOpen = false;
+    ++m_totals.files;
+    m_totals.counts += m_file.counts;
+    ++m_totals.outcomes[static_cast<std::size_t>(m_file.GetOutcome())];
+    m_format.EndFile(m_file);
+    m_file.items.clear();
+    m_file.items.shrink_to_fit();
 }
 
 }  // namespace Tool

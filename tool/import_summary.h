@@ -1,6 +1,9 @@
-// What one import gave the host, file by file and item by item, read from its calls.
+// What one import gives the host, file by file and item by item, read from its calls as
+// they come: each item is handed on as soon as it is complete, and each file when it ends,
+// so that nothing of a file outlives it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,16 +32,96 @@ struct ImportedItem {
     std::optional<std::string> code;
 };
 
+const char* KindName(ImportedItem::Kind kind);  // "station", "observation", "point", "none"
+
+// What became of a file, read from its calls (the rule every format shares):
+//   ok           it reached SetProgress(100) and drew no message;
+//   message      it reached SetProgress(100) and drew a message (a badly formed file);
+//   cannot-open  it never reached SetProgress(100), drew a message and no SetResult(-1);
+//   stopped      it never reached SetProgress(100) otherwise: a failure stopped it, or the
+//                import ended inside it.
+enum class Outcome { Ok, Message, CannotOpen, Stopped };
+constexpr std::size_t kOutcomeCount = 4;
+const char* OutcomeName(Outcome outcome);  // "ok", "message", "cannot-open", "stopped"
+
+struct ItemCounts {
+    std::size_t stations = 0, observations = 0, points = 0;
+    std::size_t loose = 0;  // items of kind None
+
+    void Add(ImportedItem::Kind kind);
+    ItemCounts& operator+=(const ItemCounts& other);
+    bool Empty() const { return stations + observations + points + loose == 0; }
+};
+
 struct ImportedFile {
-    std::string path;
+    std::string path;  // as shown to the user: "-" for standard input
     std::vector<std::string> messages;
     std::optional<std::int32_t> result;  // SetResult
     std::vector<double> progress;
+    ItemCounts counts;
+    bool finished = false;          // it reached SetProgress(100)
+    bool resultMinusOne = false;    // it drew SetResult(-1)
+
+    // Only for a format that takes whole files (CFormat::WholeFiles): the file's items,
+    // complete when the file ends. Empty otherwise.
     std::vector<ImportedItem> items;
+
+    Outcome GetOutcome() const;
 };
 
-std::vector<ImportedFile> SummariseImport(const Host::CallLog& calls);
+struct ImportTotals {
+    std::size_t files = 0;
+    ItemCounts counts;
+    std::array<std::size_t, kOutcomeCount> outcomes{};  // files per Outcome
 
-const char* KindName(ImportedItem::Kind kind);  // "station", "observation", "point", "none"
+    bool AllOk() const { return outcomes[static_cast<std::size_t>(Outcome::Ok)] == files; }
+};
+
+// One output format, fed as the import goes. Streaming formats write each item as it
+// comes; a format that needs a whole file at once (a report that counts or sorts before
+// it writes) says so with WholeFiles() and writes in EndFile, where `file.items` holds
+// that file's items, and no other file's.
+class CFormat {
+public:
+    virtual ~CFormat() = default;
+
+    virtual bool WholeFiles() const { return false; }
+
+    virtual void BeginImport() {}
+    virtual void Call(const Host::CallEvent& /*event*/) {}  // every call, as it happens
+    virtual void BeginFile(const ImportedFile& /*file*/) {}
+    virtual void Item(const ImportedFile& /*file*/, const ImportedItem& /*item*/) {}
+    virtual void EndFile(const ImportedFile& /*file*/) {}
+    virtual void EndImport(const ImportTotals& /*totals*/) {}
+};
+
+// Reads the calls into files and items and feeds them to the format.
+class CImportSummary {
+public:
+    explicit CImportSummary(CFormat& format) : m_format(format), m_keepItems(format.WholeFiles()) {}
+
+    void Add(const Host::CallEvent& event);
+    // After Import: the last item and file end.
+    void Finish();
+
+    const ImportTotals& Totals() const { return m_totals; }
+
+private:
+    ImportedFile& File();
+    ImportedItem& Item();
+    void BeginFile(std::string path);
+    void Open(ImportedItem::Kind kind, const Host::CallEvent& event);
+    void CloseItem();
+    void CloseFile();
+
+    CFormat& m_format;
+    bool m_keepItems;
+    bool m_fileOpen = false;
+    bool m_itemOpen = false;
+    ImportedFile m_file;
+    ImportedItem m_item;
+    std::optional<std::string> m_station;
+    ImportTotals m_totals;
+};
 
 }  // namespace Tool

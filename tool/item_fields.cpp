@@ -36,20 +36,20 @@ std::optional<FieldValue> Code(const ImportedItem& item) {
 
 const std::vector<ItemField>& ItemFields() {
     static const std::vector<ItemField> fields = {
-        {"instrument_height", "HI", 3, Number<&ImportedItem::instrumentHeight>},
-        {"pressure", "Pressure", 2, Number<&ImportedItem::pressure>},
-        {"temperature", "Temp", 1, Number<&ImportedItem::temperature>},
-        {"target_height", "HT", 3, Number<&ImportedItem::targetHeight>},
-        {"horizontal_circle", "Hz", 5, Number<&ImportedItem::horizontalCircle>},
-        {"vertical_circle", "V", 5, Number<&ImportedItem::verticalCircle>},
-        {"slope_distance", "SD", 4, Number<&ImportedItem::slopeDistance>},
-        {"face", "Face", 0, Face},
-        {"north", "North", 3, Number<&ImportedItem::north>},
-        {"east", "East", 3, Number<&ImportedItem::east>},
-        {"elevation", "Elev", 3, Number<&ImportedItem::elevation>},
-        {"keyed_in", "Keyed", 0, KeyedIn},
-        {"keyed_in_flag", nullptr, 0, KeyedInFlag},
-        {"code", "Code", 0, Code},
+        {"instrument_height", "HI", 3, 6, Number<&ImportedItem::instrumentHeight>},
+        {"pressure", "Pressure", 2, 8, Number<&ImportedItem::pressure>},
+        {"temperature", "Temp", 1, 5, Number<&ImportedItem::temperature>},
+        {"target_height", "HT", 3, 6, Number<&ImportedItem::targetHeight>},
+        {"horizontal_circle", "Hz", 5, 9, Number<&ImportedItem::horizontalCircle>},
+        {"vertical_circle", "V", 5, 9, Number<&ImportedItem::verticalCircle>},
+        {"slope_distance", "SD", 4, 9, Number<&ImportedItem::slopeDistance>},
+        {"face", "Face", 0, 4, Face},
+        {"north", "North", 3, 11, Number<&ImportedItem::north>},
+        {"east", "East", 3, 11, Number<&ImportedItem::east>},
+        {"elevation", "Elev", 3, 8, Number<&ImportedItem::elevation>},
+        {"keyed_in", "Keyed", 0, 5, KeyedIn},
+        {"keyed_in_flag", nullptr, 0, 0, KeyedInFlag},
+        {"code", "Code", 0, 0, Code},
     };
     return fields;
 }

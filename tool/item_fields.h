@@ -17,6 +17,7 @@ struct ItemField {
     const char* key;      // CSV column and JSON member
     const char* heading;  // table column; nullptr: not in the table
     int decimals;         // table precision of a number
+    int width;            // table column: what a usual value needs; a longer one pushes the row on
     std::optional<FieldValue> (*read)(const ImportedItem& item);
 };
 

@@ -1,20 +1,22 @@
 #include "tool/jxl_import.h"
 
 #include <exception>
+#include <memory>
 
-#include "tool/console.h"
-#include "tool/format_html.h"
 #include "host/file_list.h"
+#include "host/plugin_library.h"
+#include "host/property_view.h"
+#include "host/receiver.h"
+#include "platform/utf.h"
+#include "sdk/ref_ptr.h"
+#include "tool/console.h"
+#include "tool/files.h"
 #include "tool/formats.h"
 #include "tool/import_summary.h"
 #include "tool/jxl_import_options.h"
-#include "host/plugin_library.h"
+#include "tool/output.h"
 #include "tool/progress_bar.h"
-#include "host/property_view.h"
-#include "host/receiver.h"
 #include "tool/settings_file.h"
-#include "platform/utf.h"
-#include "sdk/ref_ptr.h"
 
 #ifndef JXL_IMPORT_VERSION
 #define JXL_IMPORT_VERSION "unknown"
@@ -28,6 +30,16 @@ int Fail(int status, const std::string& message) {
     return status;
 }
 
+// Hands every call to the summary as it happens, and keeps none.
+class CStreamingRecorder final : public Host::CallRecorder {
+public:
+    explicit CStreamingRecorder(CImportSummary& summary) : m_summary(summary) {}
+    void Record(const Host::CallEvent& event) override { m_summary.Add(event); }
+
+private:
+    CImportSummary& m_summary;
+};
+
 // Records like the library's receiver, and shows the import as it goes: the progress bar,
 // and each message as "PATH: message".
 class CToolReceiver final : public Host::CRecordingReceiver {
@@ -35,13 +47,13 @@ public:
     CToolReceiver(Host::CallRecorder* recorder, CProgressBar* bar) : Host::CRecordingReceiver(recorder), m_bar(bar) {}
 
     void BeginFile(const Plugin::WChar* path) override {
+        ++beganFiles;
         Host::CRecordingReceiver::BeginFile(path);
         m_path = path ? Platform::ToUtf8(path) : std::string();
         m_bar->BeginFile(m_path);
     }
     void ShowMessage(const Plugin::WChar* text) override {
         Host::CRecordingReceiver::ShowMessage(text);
-        ++messages;
         m_bar->Print(m_path + ": " + (text ? Platform::ToUtf8(text) : std::string()));
     }
     void SetProgress(float percent) override {
@@ -50,7 +62,7 @@ public:
     }
 
     const std::string& CurrentPath() const { return m_path; }
-    int messages = 0;
+    std::size_t beganFiles = 0;
 
 private:
     CProgressBar* m_bar;
@@ -62,8 +74,11 @@ void ApplyOverride(Host::CSettingsStore& store, const char* key, const std::opti
 }
 
 bool ReadSettings(const Options& options, Host::CSettingsStore* store, std::string* error) {
-    if (!options.settingsPath.empty() && !LoadSettingsFile(options.settingsPath, options.saveSettings, store, error))
-        return false;
+    if (!options.settingsPath.empty()) {
+        std::vector<std::string> warnings;
+        if (!LoadSettingsFile(options.settingsPath, options.saveSettings, store, &warnings, error)) return false;
+        for (const std::string& warning : warnings) Write(Stream::Err, "jxl-import: warning: " + warning + "\n");
+    }
     ApplyOverride(*store, "ConsiderPrismConstant", options.prismConstant);
     ApplyOverride(*store, "ParseFieldBookNode", options.fieldBook);
     ApplyOverride(*store, "ParseReductionsNode", options.reductions);
@@ -83,17 +98,6 @@ std::string ShowSettings(Plugin::IGroundBasedMIP* plugin, Host::CRecordingProper
     return Host::Describe(view);
 }
 
-std::string Output(OutputFormat format, const Host::CallLog& calls) {
-    switch (format) {
-    case OutputFormat::Csv: return FormatCsv(SummariseImport(calls));
-    case OutputFormat::Json: return FormatJson(SummariseImport(calls));
-    case OutputFormat::Calls: return FormatCalls(calls);
-    case OutputFormat::Table:
-    case OutputFormat::Html: break;  // the page is written file by file: WriteHtml
-    }
-    return FormatTable(SummariseImport(calls));
-}
-
 // The report's heading shows the settings the plug-in holds, as it would save them.
 HtmlRun HeldSettings(Plugin::IGroundBasedMIP* plugin, const Options& options) {
     Host::CSettingsStore held;
@@ -111,24 +115,21 @@ HtmlRun HeldSettings(Plugin::IGroundBasedMIP* plugin, const Options& options) {
     return run;
 }
 
-void WriteHtml(Plugin::IGroundBasedMIP* plugin, const Options& options, const Host::CallLog& calls) {
-    CHtmlReport report(HeldSettings(plugin, options), [](const std::string& piece) { Write(Stream::Out, piece); });
-    report.Begin();
-    for (const ImportedFile& file : SummariseImport(calls)) report.AddFile(file);
-    report.End();
-}
-
-// One Import call for all the files, as a host application makes it. An exception out
-// of the plug-in ends the import; what came before it is still shown.
-int Import(Plugin::IGroundBasedMIP* plugin, const Options& options) {
+// One Import call for all the files, as a host application makes it, written out as it
+// goes. An exception out of the plug-in ends the import; what came before it is shown.
+int Import(Plugin::IGroundBasedMIP* plugin, const Options& options, COutput& out) {
     std::vector<Plugin::WString> paths;
     for (const std::string& path : options.files) paths.push_back(Platform::FileNameFromBytes(path));
     Host::CFileList files(std::move(paths));
-    Host::CallRecorder recorder;
+
+    const std::unique_ptr<CFormat> format = MakeFormat(options.format, out, HeldSettings(plugin, options));
+    CImportSummary summary(*format);
+    CStreamingRecorder recorder(summary);
     int status = kImportedCleanly;
     {
         CProgressBar bar(options.files.size(), options.progress);
         CToolReceiver receiver(&recorder, &bar);
+        format->BeginImport();
         std::string failure;
         try {
             plugin->Import(&files, &receiver);
@@ -137,21 +138,31 @@ int Import(Plugin::IGroundBasedMIP* plugin, const Options& options) {
         } catch (...) {
             failure = "an unknown error";
         }
-        if (!failure.empty() || receiver.messages > 0) status = kFileDrewMessage;
+        summary.Finish();
+        if (!failure.empty() || !summary.Totals().AllOk()) status = kFileNotOk;
         if (!failure.empty())
             bar.Print("jxl-import: " + receiver.CurrentPath() + ": the plug-in stopped the import: " + failure);
+        if (receiver.beganFiles < options.files.size()) {
+            const std::size_t left = options.files.size() - receiver.beganFiles;
+            bar.Print("jxl-import: the import ended early: " + std::to_string(left) +
+                      (left == 1 ? " file was not imported" : " files were not imported"));
+            status = kFileNotOk;
+        }
     }
     if (recorder.liveObjects != 0)
         Write(Stream::Err, "jxl-import: warning: the plug-in left " + std::to_string(recorder.liveObjects) +
                                " value parser objects unreleased\n");
-    if (options.format == OutputFormat::Html)
-        WriteHtml(plugin, options, recorder.calls);
-    else
-        Write(Stream::Out, Output(options.format, recorder.calls));
     return status;
 }
 
-int Run(const Options& options) {
+// The output's end: flushed, closed, and put in place when the run wrote it whole.
+int Finish(COutput& out, int status) {
+    const bool whole = status == kImportedCleanly || status == kFileNotOk;
+    if (!out.Finish(whole)) return Fail(kCannotWrite, "cannot write output: " + out.Reason());
+    return status;
+}
+
+int Run(const Options& options, COutputFile& outputFile) {
     Host::CSettingsStore store;
     std::string error;
     if (!ReadSettings(options, &store, &error)) return Fail(kUsageError, error);
@@ -165,35 +176,46 @@ int Run(const Options& options) {
     const Plugin::CRefPtr<Plugin::IGroundBasedMIP> plugin(library.CreatePlugin()());
     if (!plugin) return Fail(kPluginNotLoaded, "CreatePlugin gave no plug-in object");
 
+    if (options.outputPath.empty())
+        outputFile.OpenStandardOutput();
+    else if (!outputFile.OpenReplacing(options.outputPath, &error))
+        return Fail(kCannotWrite, "cannot write output: " + error);
+    COutput out(outputFile);
+
     Host::CSettingsReader reader(store);
     plugin->LoadSettings(&reader);
 
     int status = kImportedCleanly;
     if (options.showSettings)
-        Write(Stream::Out, ShowSettings(plugin.Get(), view));
+        out.Write(ShowSettings(plugin.Get(), view));
     else
-        status = Import(plugin.Get(), options);
+        status = Import(plugin.Get(), options, out);
 
-    if (options.saveSettings && !WriteSettings(plugin.Get(), options, store, &error)) return Fail(kUsageError, error);
-    return status;
+    if (options.saveSettings && !WriteSettings(plugin.Get(), options, store, &error)) status = Fail(kCannotWrite, error);
+    return Finish(out, status);
+}
+
+// Help and version: written and checked like any output.
+int Print(COutputFile& outputFile, const std::string& text) {
+    COutput out(outputFile);
+    out.Write(text);
+    return Finish(out, kImportedCleanly);
 }
 
 }  // namespace
 
 int RunJxlImport(const std::vector<std::string>& args) {
+    GuardStandardStreams();
     const CommandLine line = ParseCommandLine(args);
+    COutputFile outputFile;
+    if (line.action != CommandLine::Action::Run) outputFile.OpenStandardOutput();
     switch (line.action) {
-    case CommandLine::Action::Help:
-        Write(Stream::Out, HelpText());
-        return kImportedCleanly;
-    case CommandLine::Action::Version:
-        Write(Stream::Out, std::string("jxl-import ") + JXL_IMPORT_VERSION + "\n");
-        return kImportedCleanly;
-    case CommandLine::Action::UsageError:
-        return Fail(kUsageError, line.error + " (see jxl-import --help)");
+    case CommandLine::Action::Help: return Print(outputFile, HelpText());
+    case CommandLine::Action::Version: return Print(outputFile, std::string("jxl-import ") + JXL_IMPORT_VERSION + "\n");
+    case CommandLine::Action::UsageError: return Fail(kUsageError, line.error + " (see jxl-import --help)");
     case CommandLine::Action::Run: break;
     }
-    return Run(line.options);
+    return Run(line.options, outputFile);
 }
 
 }  // namespace Tool

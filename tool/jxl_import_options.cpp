@@ -18,16 +18,17 @@ bool SetOnOff(std::optional<bool>& target, const std::string& option, const std:
 }
 
 bool SetFormat(Options& options, const std::string& value, std::string* error) {
-    static const std::map<std::string, OutputFormat> formats = {
-        {"table", OutputFormat::Table}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json}, {"calls", OutputFormat::Calls},
-        {"html", OutputFormat::Html}};
-    const auto found = formats.find(value);
-    if (found == formats.end()) {
-        *error = "--format takes table, csv, json, calls or html, not '" + value + "'";
-        return false;
+    std::string names;
+    for (std::size_t i = 0; i < Formats().size(); ++i) {
+        const FormatEntry& entry = Formats()[i];
+        if (value == entry.name) {
+            options.format = entry.format;
+            return true;
+        }
+        names += std::string(i == 0 ? "" : i + 1 == Formats().size() ? " or " : ", ") + entry.name;
     }
-    options.format = found->second;
-    return true;
+    *error = "--format takes " + names + ", not '" + value + "'";
+    return false;
 }
 
 bool SetNonEmpty(std::string& target, const std::string& option, const std::string& value, std::string* error) {
@@ -44,6 +45,8 @@ const std::map<std::string, Setter>& ValueOptions() {
     static const std::map<std::string, Setter> options = {
         {"--plugin", [](Options& o, const std::string& v, std::string* e) { return SetNonEmpty(o.pluginPath, "--plugin", v, e); }},
         {"--format", SetFormat},
+        {"--output", [](Options& o, const std::string& v, std::string* e) { return SetNonEmpty(o.outputPath, "--output", v, e); }},
+        {"-o", [](Options& o, const std::string& v, std::string* e) { return SetNonEmpty(o.outputPath, "-o", v, e); }},
         {"--prism-constant", [](Options& o, const std::string& v, std::string* e) { return SetOnOff(o.prismConstant, "--prism-constant", v, e); }},
         {"--field-book", [](Options& o, const std::string& v, std::string* e) { return SetOnOff(o.fieldBook, "--field-book", v, e); }},
         {"--reductions", [](Options& o, const std::string& v, std::string* e) { return SetOnOff(o.reductions, "--reductions", v, e); }},
@@ -123,15 +126,19 @@ std::string HelpText() {
 
 Imports JobXML job files (*.jxl) through the JobXML import plug-in, the way the
 surveying application does, and shows what the application would receive: stations,
-observations under their station, points, their values, codes and messages.
+observations with their station, points, their values, codes and messages. Each item
+is written out as soon as it is complete.
 
 Options:
   --plugin PATH          the plug-in library to load; default: the one that came with this program
-                           jxl-import --plugin /opt/jxl/libjxlimport.so job.jxl
-  --format FORMAT        what to print on standard output (default: table):
-                           table  for people: per file, the items in the order opened
-                           csv    one row per item, a header row (RFC 4180, UTF-8)
-                           json   one document: files, messages, progress, items
+                           jxl-import --plugin ./libjxlimport.so job.jxl
+  --format FORMAT        what to write (default: table):
+                           table  for people: per file, the items in the order opened,
+                                  each observation with its station; counts, outcome
+                           csv    one row per item, then one row per file (kind "file")
+                                  with its outcome and counts (RFC 4180, UTF-8)
+                           json   one document: files, their items, messages, progress,
+                                  counts and outcome
                            calls  every call of the plug-in on the host's objects, one
                                   JSON object per line
                            html   one page to open in a browser: per file a plan of the
@@ -140,15 +147,22 @@ Options:
                                   outcome (ok, message, cannot-open, stopped)
                            jxl-import --format csv job.jxl > job.csv
                            jxl-import --format html job.jxl > job.html
+  -o, --output FILE      write to FILE instead of standard output; FILE is replaced only
+                         when the run has written it whole (exit status 0 or 1)
+                           jxl-import --format json -o job.json job.jxl
   --prism-constant on|off  apply the target's prism constant to measured distances
                            jxl-import --prism-constant off job.jxl
   --field-book on|off    import the field book (stations, observations, points)
                            jxl-import --field-book off job.jxl
   --reductions on|off    import the reductions (computed points)
                            jxl-import --reductions off job.jxl
-  --settings FILE        read the plug-in's settings from FILE, lines Key=integer
-                         (ConsiderPrismConstant, ParseFieldBookNode, ParseReductionsNode;
-                         1 is on); the three options above override it
+  --settings FILE        read the plug-in's settings from FILE, lines Key=value with the keys
+                         ConsiderPrismConstant, ParseFieldBookNode, ParseReductionsNode and
+                         the values 1 (on) or 0 (off); the plug-in reads any other value as
+                         off. '#' and ';' start comments. The three options above override
+                         it. A FILE that does not exist is an error unless --save-settings
+                         is to make it
+                           jxl-import --settings jxl.ini --save-settings --show-settings
                            jxl-import --settings jxl.ini job.jxl
   --save-settings        after the import, write the plug-in's settings back into the
                          --settings FILE (made when missing; other lines are kept)
@@ -165,17 +179,28 @@ Options:
 
 An option's value may follow it as the next word or after '=' (--format=calls).
 
-Table columns: HI instrument height, HT target height, Hz and V horizontal and vertical
-circle, SD slope distance (with the prism constant when it is applied), Face 1 or 2,
-North, East, Elev, Keyed (keyed-in point), Code (with its feature attributes).
+Table columns: Station the station an observation follows, HI instrument height, HT
+target height, Hz and V horizontal and vertical circle, SD slope distance (with the
+prism constant when it is applied), Face 1 or 2, North, East, Elev, Keyed (keyed-in
+point), Code (with its feature attributes). Values are shown as the host's value parsers
+read them, in the file's own units: this host converts none.
 
-Messages of the plug-in go to standard error as "PATH: message".
+What became of each file (csv, json, and the table when it is not ok):
+  ok           imported to its end without a message
+  message      imported to its end with a message (a badly formed file)
+  cannot-open  the file could not be opened
+  stopped      the import of the file did not reach its end
+
+Messages of the plug-in go to standard error as "PATH: message"; warnings about the
+settings file as "jxl-import: warning: FILE:LINE: ...".
 
 Exit status:
-  0  every file was imported without a message
-  1  a file drew a message (it could not be opened or is badly formed)
-  2  usage error: a bad option or value, no FILE, an unreadable settings file
+  0  every file was imported and is ok
+  1  a file is not ok: it could not be opened, is badly formed, or was stopped
+  2  usage error: a bad option or value, no FILE, a settings file that cannot be read
   3  the plug-in library cannot be loaded or has no CreatePlugin
+  4  a file cannot be written: the output ("cannot write output: REASON") or the
+     settings file of --save-settings
 )";
 }
 

@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
-namespace Tool {
+#include "tool/formats.h"
 
-enum class OutputFormat { Table, Csv, Json, Calls, Html };
+namespace Tool {
 
 struct Options {
     std::string pluginPath;  // empty: the library beside the executable
     OutputFormat format = OutputFormat::Table;
+    std::string outputPath;             // empty: standard output
     std::optional<bool> prismConstant;  // ConsiderPrismConstant
     std::optional<bool> fieldBook;      // ParseFieldBookNode
     std::optional<bool> reductions;     // ParseReductionsNode

@@ -1,0 +1,47 @@
+// What jxl-import writes to standard output or to the --output file: text appended to one
+// buffer and written out in large pieces (at every line on a terminal, so that a person
+// sees each line as it comes). The first failure is kept with its reason, and nothing
+// more is written after it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "tool/files.h"
+
+namespace Tool {
+
+class COutput {
+public:
+    explicit COutput(COutputFile& file) : m_file(file) { m_buffer.reserve(kFlushAt + 4096); }
+
+    // Appended to by the formats; Written() after each line or item.
+    std::string& Text() { return m_buffer; }
+    void Written() {
+        if (m_buffer.size() >= kFlushAt || (m_file.IsTerminal() && !m_buffer.empty())) Flush();
+    }
+    void Write(std::string_view text) {
+        m_buffer += text;
+        Written();
+    }
+
+    // Everything appended so far, to the system.
+    void Flush();
+
+    bool Failed() const { return m_failed; }
+    const std::string& Reason() const { return m_reason; }
+
+    // Flushes and closes; a replacing file goes into place only when `keep` and nothing
+    // failed, and is removed otherwise. False when a write failed, now or before.
+    bool Finish(bool keep);
+
+private:
+    static constexpr std::size_t kFlushAt = 1 << 16;
+
+    COutputFile& m_file;
+    std::string m_buffer;
+    bool m_failed = false;
+    std::string m_reason;
+};
+
+}  // namespace Tool
