@@ -200,6 +200,8 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, RefusedInput, testing::Values(
     BadInput{"flag_with_value", {"--progress=yes", "examples/typical.jxl"}, 2, "jxl-import: --progress takes no value" + kSee},
     BadInput{"save_without_file", {"--save-settings", "examples/typical.jxl"}, 2,
              "jxl-import: --save-settings needs --settings FILE to write to" + kSee},
+    BadInput{"standard_input_twice", {"-", "examples/typical.jxl", "-"}, 2,
+             "jxl-import: standard input ('-') can be read only once" + kSee},
     BadInput{"output_without_a_path", {"-o", "", "examples/typical.jxl"}, 2, "jxl-import: -o needs a path, not an empty text" + kSee},
     BadInput{"missing_settings_file", {"--settings", "examples/no-such.ini", "examples/typical.jxl"}, 2,
              "jxl-import: cannot read settings file examples/no-such.ini: " +

@@ -1,6 +1,6 @@
 // What became of each file, the same in every format of jxl-import: counts and the outcome
-// (ok, message, cannot-open, stopped), the exit status that follows from them, and the
-// table's station column and totals.
+// (ok, message, cannot-open, stopped), the exit status that follows from them, the
+// table's station column and totals, and a job read from standard input.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -149,6 +149,99 @@ TEST(JxlImportTable, AValueSentWithNoItemOpenIsCountedAndShown) {
     EXPECT_TRUE(Contains(run.out, "\n  1 station, 1 item of values sent with no item open\n")) << run.out;
     EXPECT_TRUE(Contains(JxlImport({"--format", "json", "--plugin", ScriptedPlugin(), "loose.jxl"}).out,
                          "\"counts\": {\"stations\": 1, \"observations\": 0, \"points\": 0, \"none\": 1}"));
+}
+
+// ---- Standard input -----------------------------------------------------------------------
+
+std::string TemporaryFolder(const std::string& name) {
+    const std::string folder = Support::ScratchPath(name);
+    std::filesystem::create_directories(std::filesystem::u8path(folder));
+    return folder;
+}
+
+bool IsEmpty(const std::string& folder) {
+    return std::filesystem::directory_iterator(std::filesystem::u8path(folder)) == std::filesystem::directory_iterator();
+}
+
+std::string WithPath(std::string trace, const std::string& from, const std::string& to) {
+    const std::string a = Support::Call("BeginFile", from), b = Support::Call("BeginFile", to);
+    for (std::size_t at; (at = trace.find(a)) != std::string::npos;) trace.replace(at, a.size(), b);
+    return trace;
+}
+
+struct InputCase {
+    const char* name;
+    RunOptions::Input input;
+};
+
+class StandardInput : public testing::TestWithParam<InputCase> {};
+
+// The copy is what the plug-in imports, shown as "-", and it is gone afterwards.
+TEST_P(StandardInput, IsImportedAsTheJobItHoldsAndShownAsADash) {
+    RunOptions options;
+    options.input = GetParam().input;
+    options.inputBytes = ToolRun::SourceFile("examples/typical.jxl");
+    options.temporaryFolder = TemporaryFolder(std::string("stdin-") + GetParam().name);
+    const ToolRun::Result run = JxlImport({"--format", "calls", "-", "examples/malformed.jxl"}, options);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, WithPath(ToolRun::SourceFile("tests/expected/typical.calls"), "examples/typical.jxl", "-") +
+                           ToolRun::SourceFile("tests/expected/malformed.calls"));
+    EXPECT_TRUE(IsEmpty(options.temporaryFolder));
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, StandardInput, testing::Values(InputCase{"pipe", RunOptions::Input::Pipe},
+                                                                InputCase{"file", RunOptions::Input::File}),
+    [](const testing::TestParamInfo<InputCase>& info) { return std::string(info.param.name); });
+
+TEST(JxlImportStandardInput, MessagesNameItAsADashAndTheCopyGoesAfterAFailure) {
+    RunOptions options;
+    options.input = RunOptions::Input::Pipe;
+    options.inputBytes = ToolRun::SourceFile("examples/malformed.jxl");
+    options.temporaryFolder = TemporaryFolder("stdin-malformed");
+    const ToolRun::Result run = JxlImport({"--format", "csv", "-"}, options);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "-: Ошибка в формате файла\n");
+    EXPECT_TRUE(Contains(run.out, "\r\n-,file,,,,,,,,,,,,,,,,,message,0,0,0,Ошибка в формате файла\r\n")) << run.out;
+    EXPECT_TRUE(IsEmpty(options.temporaryFolder));
+}
+
+TEST(JxlImportStandardInput, AnEmptyInputIsAnEmptyJob) {
+    RunOptions options;
+    options.input = RunOptions::Input::Pipe;
+    const ToolRun::Result run = JxlImport({"-"}, options);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "-: Ошибка в формате файла\n");
+}
+
+TEST(JxlImportStandardInput, ThatCannotBeReadGivesItsReason) {
+    const struct {
+        RunOptions::Input input;
+        std::string error;
+    } cases[] = {
+        {RunOptions::Input::Folder, "jxl-import: cannot read standard input: " + JXL_REASON("Is a directory", 1 /* ERROR_INVALID_FUNCTION */) + "\n"},
+        {RunOptions::Input::Closed, "jxl-import: cannot read standard input: " + JXL_REASON("Bad file descriptor", 6 /* ERROR_INVALID_HANDLE */) + "\n"},
+    };
+    for (const auto& c : cases) {
+        RunOptions options;
+        options.input = c.input;
+        options.temporaryFolder = TemporaryFolder("stdin-unreadable");
+        const ToolRun::Result run = JxlImport({"examples/typical.jxl", "-"}, options);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, c.error);
+        EXPECT_TRUE(IsEmpty(options.temporaryFolder));
+    }
+}
+
+TEST(JxlImportStandardInput, AFileNamedDashIsReadThroughItsPath) {
+    const std::string folder = TemporaryFolder("dash");
+    const std::string path = folder + "/-";
+    std::filesystem::copy_file(std::string(JXL_SOURCE_DIR) + "/examples/typical.jxl", std::filesystem::u8path(path));
+    RunOptions options;
+    options.folder = folder;
+    const ToolRun::Result run = JxlImport({"--format", "csv", "./-"}, options);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "./-,file,,,,,,,,,,,,,,,,,ok,1,2,1,\r\n")) << run.out;
 }
 
 // ---- The calls as they are written --------------------------------------------------------

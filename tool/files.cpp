@@ -26,7 +26,8 @@ using Host::SystemReason;
 
 // ---- Temporary files removed when the process is interrupted -----------------------------
 //
-// An output file not yet in place must not stay behind after Ctrl-C or a closed pipe. The handler only reads these slots.
+// A temporary copy of standard input, or an output file not yet in place, must not stay
+// behind after Ctrl-C or a closed pipe. The handler only reads these slots.
 
 #ifdef _WIN32
 using NativeChar = wchar_t;
@@ -126,6 +127,13 @@ mode_t NewFileMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
+}
+
+std::string TemporaryFolder() {
+    const char* folder = std::getenv("TMPDIR");
+    std::string path = folder && *folder ? folder : "/tmp";
+    if (path.back() != '/') path += '/';
+    return path;
 }
 
 #else
@@ -471,6 +479,94 @@ void COutputFile::Discard() {
 #endif
     m_temporary.clear();
     m_open = false;
+}
+
+// ---- Standard input ------------------------------------------------------------------------
+
+CStandardInputCopy::~CStandardInputCopy() {
+    if (m_path.empty()) return;
+#ifdef _WIN32
+    ::DeleteFileW(m_widePath.c_str());
+    KeepOnInterrupt(m_widePath.c_str());
+#else
+    ::unlink(m_path.c_str());
+    KeepOnInterrupt(m_path.c_str());
+#endif
+}
+
+bool CStandardInputCopy::Make(std::string* reason, bool* readFailed) {
+    *readFailed = false;
+    const auto cannotRead = [&](unsigned long code) {
+        *reason = "cannot read standard input: " + SystemReason(code);
+        *readFailed = true;
+        return false;
+    };
+    const auto cannotWrite = [&](unsigned long code) {
+        *reason = "cannot write the copy of standard input: " + WithPath(m_path, code);
+        return false;
+    };
+    char chunk[65536];
+#ifdef _WIN32
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    if (!input || input == INVALID_HANDLE_VALUE) return cannotRead(ERROR_INVALID_HANDLE);
+    wchar_t folder[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH) return cannotWrite(LastSystemError());
+    std::wstring path;
+    const HANDLE copy = CreateNewFile(std::wstring(folder, length) + L"jxl-import-stdin-", L".jxl", &path);
+    if (copy == INVALID_HANDLE_VALUE) {
+        *reason = "cannot write the copy of standard input: " + WithPath(Platform::ToUtf8(path), LastSystemError());
+        return false;
+    }
+    m_widePath = path;
+    m_path = Platform::ToUtf8(path);
+    RemoveOnInterrupt(m_widePath.c_str());
+    bool ok = true;
+    for (;;) {
+        DWORD count = 0;
+        if (!::ReadFile(input, chunk, sizeof chunk, &count, nullptr)) {
+            const unsigned long code = LastSystemError();
+            if (code == ERROR_BROKEN_PIPE) break;  // the writer has gone: the end
+            ok = cannotRead(code);
+            break;
+        }
+        if (count == 0) break;
+        unsigned long code = 0;
+        if (!WriteAll(copy, chunk, count, &code)) {
+            ok = cannotWrite(code);
+            break;
+        }
+    }
+    if (!::CloseHandle(copy) && ok) ok = cannotWrite(LastSystemError());
+    return ok;
+#else
+    if (g_closedAtStart[0]) return cannotRead(EBADF);
+    std::string path = TemporaryFolder() + "jxl-import-stdin-XXXXXX.jxl";
+    const int copy = ::mkostemps(path.data(), 4, O_CLOEXEC);
+    if (copy < 0) {
+        *reason = "cannot write the copy of standard input: " + WithPath(path, LastSystemError());
+        return false;
+    }
+    m_path = path;
+    RemoveOnInterrupt(m_path.c_str());
+    bool ok = true;
+    for (;;) {
+        const ssize_t count = ::read(0, chunk, sizeof chunk);
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) {
+            ok = cannotRead(LastSystemError());
+            break;
+        }
+        if (count == 0) break;
+        unsigned long code = 0;
+        if (!WriteAll(copy, chunk, static_cast<std::size_t>(count), &code)) {
+            ok = cannotWrite(code);
+            break;
+        }
+    }
+    if (::close(copy) != 0 && errno != EINTR && ok) ok = cannotWrite(LastSystemError());
+    return ok;
+#endif
 }
 
 }  // namespace Tool

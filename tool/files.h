@@ -1,4 +1,5 @@
-// The files jxl-import itself reads and writes (the settings file, the output), through the system's own calls, so that every failure comes with the
+// The files jxl-import itself reads and writes (the settings file, the output, the copy of
+// standard input), through the system's own calls, so that every failure comes with the
 // system's reason in words. Paths are UTF-8 (wide on Windows).
 #pragma once
 
@@ -63,6 +64,27 @@ private:
 #endif
     bool m_terminal = false;
     bool m_open = false;
+};
+
+// Standard input, copied into a temporary file of its own for the plug-in to import; the
+// copy is removed when this goes, and when the process is interrupted.
+class CStandardInputCopy {
+public:
+    CStandardInputCopy() = default;
+    ~CStandardInputCopy();
+    CStandardInputCopy(const CStandardInputCopy&) = delete;
+    CStandardInputCopy& operator=(const CStandardInputCopy&) = delete;
+
+    // False with the reason: "cannot read standard input: ..." or "cannot write ...".
+    bool Make(std::string* reason, bool* readFailed);
+
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+#ifdef _WIN32
+    std::wstring m_widePath;
+#endif
 };
 
 }  // namespace Tool

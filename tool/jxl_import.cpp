@@ -1,5 +1,6 @@
 #include "tool/jxl_import.h"
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 
@@ -41,13 +42,16 @@ private:
 };
 
 // Records like the library's receiver, and shows the import as it goes: the progress bar,
-// and each message as "PATH: message".
+// and each message as "PATH: message". The copy of standard input is shown as "-".
 class CToolReceiver final : public Host::CRecordingReceiver {
 public:
-    CToolReceiver(Host::CallRecorder* recorder, CProgressBar* bar) : Host::CRecordingReceiver(recorder), m_bar(bar) {}
+    CToolReceiver(Host::CallRecorder* recorder, CProgressBar* bar, Plugin::WString standardInputCopy)
+        : Host::CRecordingReceiver(recorder), m_bar(bar), m_standardInputCopy(std::move(standardInputCopy)) {}
 
     void BeginFile(const Plugin::WChar* path) override {
         ++beganFiles;
+        const bool standardInput = path && !m_standardInputCopy.empty() && m_standardInputCopy == path;
+        if (standardInput) path = WIDE("-");
         Host::CRecordingReceiver::BeginFile(path);
         m_path = path ? Platform::ToUtf8(path) : std::string();
         m_bar->BeginFile(m_path);
@@ -66,6 +70,7 @@ public:
 
 private:
     CProgressBar* m_bar;
+    Plugin::WString m_standardInputCopy;
     std::string m_path;
 };
 
@@ -117,9 +122,13 @@ HtmlRun HeldSettings(Plugin::IGroundBasedMIP* plugin, const Options& options) {
 
 // One Import call for all the files, as a host application makes it, written out as it
 // goes. An exception out of the plug-in ends the import; what came before it is shown.
-int Import(Plugin::IGroundBasedMIP* plugin, const Options& options, COutput& out) {
+int Import(Plugin::IGroundBasedMIP* plugin, const Options& options, const CStandardInputCopy& standardInput,
+           COutput& out) {
     std::vector<Plugin::WString> paths;
-    for (const std::string& path : options.files) paths.push_back(Platform::FileNameFromBytes(path));
+    for (const std::string& path : options.files)
+        paths.push_back(Platform::FileNameFromBytes(path == kStandardInput ? standardInput.Path() : path));
+    const Plugin::WString standardInputCopy =
+        standardInput.Path().empty() ? Plugin::WString() : Platform::FileNameFromBytes(standardInput.Path());
     Host::CFileList files(std::move(paths));
 
     const std::unique_ptr<CFormat> format = MakeFormat(options.format, out, HeldSettings(plugin, options));
@@ -128,7 +137,7 @@ int Import(Plugin::IGroundBasedMIP* plugin, const Options& options, COutput& out
     int status = kImportedCleanly;
     {
         CProgressBar bar(options.files.size(), options.progress);
-        CToolReceiver receiver(&recorder, &bar);
+        CToolReceiver receiver(&recorder, &bar, standardInputCopy);
         format->BeginImport();
         std::string failure;
         try {
@@ -176,6 +185,11 @@ int Run(const Options& options, COutputFile& outputFile) {
     const Plugin::CRefPtr<Plugin::IGroundBasedMIP> plugin(library.CreatePlugin()());
     if (!plugin) return Fail(kPluginNotLoaded, "CreatePlugin gave no plug-in object");
 
+    CStandardInputCopy standardInput;
+    if (!options.showSettings && std::find(options.files.begin(), options.files.end(), kStandardInput) != options.files.end()) {
+        bool readFailed = false;
+        if (!standardInput.Make(&error, &readFailed)) return Fail(readFailed ? kUsageError : kCannotWrite, error);
+    }
     if (options.outputPath.empty())
         outputFile.OpenStandardOutput();
     else if (!outputFile.OpenReplacing(options.outputPath, &error))
@@ -189,7 +203,7 @@ int Run(const Options& options, COutputFile& outputFile) {
     if (options.showSettings)
         out.Write(ShowSettings(plugin.Get(), view));
     else
-        status = Import(plugin.Get(), options, out);
+        status = Import(plugin.Get(), options, standardInput, out);
 
     if (options.saveSettings && !WriteSettings(plugin.Get(), options, store, &error)) status = Fail(kCannotWrite, error);
     return Finish(out, status);

@@ -1,5 +1,6 @@
 #include "tool/jxl_import_options.h"
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -80,7 +81,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (onlyFiles || arg.size() < 2 || arg[0] != '-') {
-            options.files.push_back(arg);  // "-" too: a file of that name
+            options.files.push_back(arg);  // "-" too: standard input
             continue;
         }
         if (arg == "--") {
@@ -118,6 +119,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (options.saveSettings && options.settingsPath.empty())
         return UsageError("--save-settings needs --settings FILE to write to");
     if (options.files.empty() && !options.showSettings) return UsageError("no files to import");
+    if (std::count(options.files.begin(), options.files.end(), kStandardInput) > 1)
+        return UsageError("standard input ('-') can be read only once");
     return line;
 }
 
@@ -127,7 +130,8 @@ std::string HelpText() {
 Imports JobXML job files (*.jxl) through the JobXML import plug-in, the way the
 surveying application does, and shows what the application would receive: stations,
 observations with their station, points, their values, codes and messages. Each item
-is written out as soon as it is complete.
+is written out as soon as it is complete. A FILE '-' is standard input (a file of that
+name is ./-).
 
 Options:
   --plugin PATH          the plug-in library to load; default: the one that came with this program
@@ -177,6 +181,9 @@ Options:
   --version              the program's version
   --                     every word after it is a FILE
 
+A job from standard input:
+                           cat job.jxl | jxl-import --format csv - > job.csv
+
 An option's value may follow it as the next word or after '=' (--format=calls).
 
 Table columns: Station the station an observation follows, HI instrument height, HT
@@ -197,10 +204,11 @@ settings file as "jxl-import: warning: FILE:LINE: ...".
 Exit status:
   0  every file was imported and is ok
   1  a file is not ok: it could not be opened, is badly formed, or was stopped
-  2  usage error: a bad option or value, no FILE, a settings file that cannot be read
+  2  usage error: a bad option or value, no FILE, a settings file or standard input
+     that cannot be read
   3  the plug-in library cannot be loaded or has no CreatePlugin
-  4  a file cannot be written: the output ("cannot write output: REASON") or the
-     settings file of --save-settings
+  4  a file cannot be written: the output ("cannot write output: REASON"), the
+     settings file of --save-settings, or the copy of standard input
 )";
 }
 

@@ -9,6 +9,9 @@
 
 namespace Tool {
 
+// A FILE of this name is standard input.
+constexpr const char* kStandardInput = "-";
+
 struct Options {
     std::string pluginPath;  // empty: the library beside the executable
     OutputFormat format = OutputFormat::Table;
@@ -20,7 +23,7 @@ struct Options {
     bool saveSettings = false;
     bool showSettings = false;
     bool progress = false;
-    std::vector<std::string> files;     // UTF-8, as given
+    std::vector<std::string> files;     // UTF-8, as given; "-" is standard input
 };
 
 struct CommandLine {
