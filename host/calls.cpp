@@ -260,68 +260,140 @@ std::size_t FormatJsonNumber(char* out, double value) {
     return LaidOut(out, negative, digits, k, n);
 }
 
-// A value parser's answer, written from the digits of the text it read when they are the
-// shortest that read back as that double, which saves the shortest-digits search for
-// nearly every number of a job. They are when the text is a plain decimal of at most 15
-// significant digits (any two such decimals read as different doubles, so no shorter
+// A value parser's answer can be written from the digits of the text it read when they
+// are the shortest that read back as that double, which saves the shortest-digits search
+// for nearly every number of a job. They are when the text is a plain decimal of at most
+// 15 significant digits (any two such decimals read as different doubles, so no shorter
 // digits give the same one) and the double is exactly what it reads as, which one
 // correctly rounded multiplication or division of exact operands confirms.
-std::size_t FormatParsedJsonNumber(char* out, Plugin::WStringView text, double value) {
-    if (!std::isfinite(value) || value == 0) return FormatJsonNumber(out, value);
-    const auto blank = [](Plugin::WChar c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    // Short enough for a magnitude far from the ends of the double's range.
-    if (text.empty() || text.size() > 40) return FormatJsonNumber(out, value);
+namespace {
 
-    std::size_t i = 0;
+template <typename Char>
+bool ReadDecimal(std::basic_string_view<Char> text, double value, ShortDecimal* decimal) {
+    if (!std::isfinite(value) || value == 0) return false;
+    const Char* p = text.data();
+    const Char* end = p + text.size();
+    const auto blank = [](Char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (p < end && blank(*p)) ++p;
+    while (end > p && blank(end[-1])) --end;
+    // Short enough for a magnitude far from the ends of the double's range.
+    if (p == end || end - p > 40) return false;
+    const auto digit = [](Char c) { return static_cast<unsigned>(c) - '0' < 10; };
+
     bool negative = false;
-    if (text[0] == '+' || text[0] == '-') {
-        negative = text[0] == '-';
-        ++i;
-    }
-    char digits[16];
-    int k = 0, n = 0, zeros = 0;  // zeros: significant zeros not yet known to be inner ones
-    bool point = false, significant = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    // The digits from the first significant one, kept and as one integer (at most 19).
+    char* const digits = decimal->digits;
     std::uint64_t whole = 0;
-    for (; i < text.size(); ++i) {
-        const Plugin::WChar c = text[i];
-        if (c == '.') {
-            if (point) return FormatJsonNumber(out, value);
-            point = true;
-            continue;
-        }
-        if (c < '0' || c > '9') return FormatJsonNumber(out, value);  // an exponent among them
-        if (!significant) {
-            if (c == '0') {
-                if (point) --n;
-                continue;
-            }
-            significant = true;
-        }
-        if (!point) ++n;
-        if (c == '0') {
-            ++zeros;
-            continue;
-        }
-        if (k + zeros + 1 > 15) return FormatJsonNumber(out, value);
-        for (; zeros > 0; --zeros) {
-            digits[k++] = '0';
-            whole *= 10;
-        }
+    int k = 0;  // digits kept
+    int n = 0;  // value = 0.digits × 10^n
+    const auto take = [&](Char c) {
+        if (k == 19) return false;
         digits[k++] = static_cast<char>(c);
         whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
+        return true;
+    };
+    while (p < end && *p == '0') ++p;
+    for (; p < end && digit(*p); ++p)
+        if (!take(*p)) return false;
+    n = k;
+    if (p < end && *p == '.') {
+        ++p;
+        if (k == 0)
+            for (; p < end && *p == '0'; ++p) --n;
+        for (; p < end && digit(*p); ++p)
+            if (!take(*p)) return false;
     }
-    if (k == 0) return FormatJsonNumber(out, value);
+    if (p != end || k == 0) return false;  // an exponent, or no digit but zeros
+    // Trailing zeros are not significant.
+    static const std::uint64_t kTens[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000,
+                                          10000000000, 100000000000, 1000000000000, 10000000000000, 100000000000000,
+                                          1000000000000000, 10000000000000000, 100000000000000000, 1000000000000000000};
+    int significant = k;
+    while (digits[significant - 1] == '0') --significant;
+    whole /= kTens[k - significant];
+    k = significant;
+    if (k > 15) return false;
 
     static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     const int exponent = n - k;  // value = whole × 10^exponent
-    if (exponent < -22 || exponent > 22) return FormatJsonNumber(out, value);
+    if (exponent < -22 || exponent > 22) return false;
     const double magnitude = exponent >= 0 ? static_cast<double>(whole) * kPowers[exponent]
                                            : static_cast<double>(whole) / kPowers[-exponent];
-    if ((negative ? -magnitude : magnitude) != value) return FormatJsonNumber(out, value);
-    return LaidOut(out, negative, digits, k, n);
+    if ((negative ? -magnitude : magnitude) != value) return false;
+    decimal->negative = negative;
+    decimal->count = k;
+    decimal->exponent = n;
+    return true;
+}
+
+}  // namespace
+
+bool ReadShortDecimal(std::string_view text, double value, ShortDecimal* decimal) { return ReadDecimal(text, value, decimal); }
+bool ReadShortDecimal(Plugin::WStringView text, double value, ShortDecimal* decimal) { return ReadDecimal(text, value, decimal); }
+
+std::size_t FormatParsedJsonNumber(char* out, Plugin::WStringView text, double value) {
+    ShortDecimal decimal;
+    if (!ReadShortDecimal(text, value, &decimal)) return FormatJsonNumber(out, value);
+    return LaidOut(out, decimal.negative, decimal.digits, decimal.count, decimal.exponent);
+}
+
+std::size_t FormatParsedJsonNumber(char* out, std::string_view text, double value) {
+    ShortDecimal decimal;
+    if (!ReadShortDecimal(text, value, &decimal)) return FormatJsonNumber(out, value);
+    return LaidOut(out, decimal.negative, decimal.digits, decimal.count, decimal.exponent);
+}
+
+// Rounding the text's digits rounds the double the same way unless the dropped digits are
+// exactly a half: the double lies far closer to the text than a unit of the text's last
+// digit, so only a tie can fall to either side of it.
+std::size_t FormatFixed(char* out, std::size_t size, double value, int decimals, std::string_view parsedFrom) {
+    ShortDecimal decimal;
+    if (decimals >= 0 && decimals <= 20 && ReadShortDecimal(parsedFrom, value, &decimal) &&
+        decimal.exponent + decimals <= 36) {
+        // value × 10^decimals = 0.digits × 10^kept: its whole part, rounded.
+        const int kept = decimal.exponent + decimals;
+        char whole[40];
+        int count = 0;
+        bool up = false, tie = false;
+        for (int i = 0; i < kept; ++i) whole[count++] = i < decimal.count ? decimal.digits[i] : '0';
+        if (kept >= 0 && kept < decimal.count) {
+            const char dropped = decimal.digits[kept];
+            const bool more = kept + 1 < decimal.count;  // the last significant digit is never a zero
+            up = dropped > '5' || (dropped == '5' && more);
+            tie = dropped == '5' && !more;
+        }
+        if (!tie && count + decimals + 4 <= static_cast<int>(size)) {
+            if (up) {
+                int i = count - 1;
+                for (; i >= 0 && whole[i] == '9'; --i) whole[i] = '0';
+                if (i >= 0) {
+                    ++whole[i];
+                } else {
+                    std::memmove(whole + 1, whole, static_cast<std::size_t>(count));
+                    whole[0] = '1';
+                    ++count;
+                }
+            }
+            // The last `decimals` digits of the whole part are the fraction.
+            char* q = out;
+            if (decimal.negative) *q++ = '-';
+            const int before = count - decimals;
+            if (before <= 0) {
+                *q++ = '0';
+            } else {
+                std::memcpy(q, whole, static_cast<std::size_t>(before));
+                q += before;
+            }
+            if (decimals > 0) {
+                *q++ = '.';
+                for (int i = before; i < count; ++i) *q++ = i < 0 ? '0' : whole[i];
+            }
+            return static_cast<std::size_t>(q - out);
+        }
+    }
+    return static_cast<std::size_t>(std::to_chars(out, out + size, value, std::chars_format::fixed, decimals).ptr - out);
 }
 
 void AppendJsonNumber(std::string& out, double value) {
@@ -395,9 +467,40 @@ const OpPrefixes& Prefixes() {
     return prefixes;
 }
 
+// Writers into a buffer known to be large enough: the line is written in place.
+char* Put(char* q, std::string_view text) {
+    std::memcpy(q, text.data(), text.size());
+    return q + text.size();
+}
+
+char* PutLabel(char* q, const char* label) {
+    while (*label) *q++ = *label++;
+    return q;
+}
+
+// At most 6 bytes per UTF-16 unit, and the quotes.
+char* PutJsonString(char* q, Plugin::WStringView text) {
+    *q++ = '"';
+    for (std::size_t i = 0; i < text.size();) {
+        const auto unit = static_cast<char16_t>(text[i]);
+        if (unit < 0x80) {
+            const char c = static_cast<char>(unit);
+            if (NeedsEscape(static_cast<unsigned char>(c)))
+                q += Escaped(q, c);
+            else
+                *q++ = c;
+            ++i;
+            continue;
+        }
+        q += Encoded(q, NextCodePoint(text, i));
+    }
+    *q++ = '"';
+    return q;
+}
+
 }  // namespace
 
-void CCallLineWriter::Number(std::string& out, double value, Plugin::WStringView parsedFrom) {
+char* CCallLineWriter::PutNumber(char* q, double value, Plugin::WStringView parsedFrom) {
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     if (!m_hasLast || bits != m_lastBits) {
@@ -405,44 +508,50 @@ void CCallLineWriter::Number(std::string& out, double value, Plugin::WStringView
         m_lastBits = bits;
         m_hasLast = true;
     }
-    out.append(m_last, m_lastLength);
+    std::memcpy(q, m_last, m_lastLength);
+    return q + m_lastLength;
 }
 
 void CCallLineWriter::Append(std::string& out, const CallEvent& event) {
+    // Room for the longest line this call can give, then the line written in place and the
+    // rest given back: one resize instead of an append per piece.
+    const std::size_t start = out.size();
+    out.resize(start + 160 + 2 * kJsonNumberSize + 6 * event.text.size());
+    char* const begin = &out[start];
+    char* q = begin;
     const std::size_t op = static_cast<std::size_t>(event.op);
     if (event.op == Op::Parse) {
-        out += "{\"op\":\"Parse\",\"parser\":\"";
-        out += event.label;
-        out += "\",\"arg\":";
-        AppendJsonString(out, event.text);
+        q = Put(q, "{\"op\":\"Parse\",\"parser\":\"");
+        q = PutLabel(q, event.label);
+        q = Put(q, "\",\"arg\":");
+        q = PutJsonString(q, event.text);
         if (event.result) {
-            out += ",\"result\":";
-            Number(out, *event.result, event.text);
-            out += '}';
+            q = Put(q, ",\"result\":");
+            q = PutNumber(q, *event.result, event.text);
+            *q++ = '}';
         } else {
-            out += ",\"result\":null}";
+            q = Put(q, ",\"result\":null}");
         }
-        return;
+    } else if (event.kind == CallEvent::Kind::None) {
+        q = Put(q, Prefixes().plain[op]);
+        *q++ = '}';
+    } else {
+        q = Put(q, Prefixes().withArgument[op]);
+        switch (event.kind) {
+        case CallEvent::Kind::None: break;
+        case CallEvent::Kind::Text: q = PutJsonString(q, event.text); break;
+        case CallEvent::Kind::Label:
+            *q++ = '"';
+            q = PutLabel(q, event.label);
+            *q++ = '"';
+            break;
+        case CallEvent::Kind::Number: q = PutNumber(q, event.number, {}); break;
+        case CallEvent::Kind::Flag: q = Put(q, event.flag ? std::string_view("true") : std::string_view("false")); break;
+        case CallEvent::Kind::Integer: q = std::to_chars(q, q + 16, event.integer).ptr; break;
+        }
+        *q++ = '}';
     }
-    if (event.kind == CallEvent::Kind::None) {
-        out += Prefixes().plain[op];
-        out += '}';
-        return;
-    }
-    out += Prefixes().withArgument[op];
-    switch (event.kind) {
-    case CallEvent::Kind::None: break;
-    case CallEvent::Kind::Text: AppendJsonString(out, event.text); break;
-    case CallEvent::Kind::Label:
-        out += '"';
-        out += event.label;
-        out += '"';
-        break;
-    case CallEvent::Kind::Number: Number(out, event.number, {}); break;
-    case CallEvent::Kind::Flag: out += event.flag ? "true" : "false"; break;
-    case CallEvent::Kind::Integer: AppendInteger(out, event.integer); break;
-    }
-    out += '}';
+    out.resize(start + static_cast<std::size_t>(q - begin));
 }
 
 void AppendJsonLine(std::string& out, const CallEvent& event) { CCallLineWriter().Append(out, event); }

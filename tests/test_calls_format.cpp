@@ -1,6 +1,7 @@
 // The `calls` lines: numbers that read back as the same double, texts as JSON strings.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <limits>
 #include <random>
 #include <string>
@@ -55,10 +56,12 @@ TEST(CallsFormat, ANumberWrittenFromItsTextIsTheShortestForm) {
         const Plugin::WString wide(text.begin(), text.end());
         const std::optional<double> value = Host::ParseDecimal(wide);
         if (!value) return;
-        char fromText[Host::kJsonNumberSize], shortest[Host::kJsonNumberSize];
+        char fromText[Host::kJsonNumberSize], fromBytes[Host::kJsonNumberSize], shortest[Host::kJsonNumberSize];
         const std::size_t a = Host::FormatParsedJsonNumber(fromText, wide, *value);
         const std::size_t b = Host::FormatJsonNumber(shortest, *value);
+        const std::size_t c = Host::FormatParsedJsonNumber(fromBytes, text, *value);
         ASSERT_EQ(std::string(fromText, a), std::string(shortest, b)) << "text \"" << text << "\"";
+        ASSERT_EQ(std::string(fromBytes, c), std::string(shortest, b)) << "text \"" << text << "\"";
     };
     for (const char* text : {"0", "-0", "+0.000", "1", "-1", "+7", "10", "100", "1e5", "2.5E-3", "0.1", "0.30000000000000004",
                              "0.3000000000000000", "123456789012345", "1234567890123456", "12345678901234567890",
@@ -76,6 +79,34 @@ TEST(CallsFormat, ANumberWrittenFromItsTextIsTheShortestForm) {
         for (int d = 0; d < after; ++d) text += static_cast<char>('0' + random() % 10);
         if (random() % 10 == 0) text += "e" + std::to_string(static_cast<int>(random() % 40) - 20);
         expectSame(text);
+    }
+}
+
+// The table's fixed places written from the text's digits must be printf's, which rounds
+// the double itself: ties (2.675 is a little under 2.675 as a double, 0.125 exactly half),
+// carries (9.9996), values under the last place, negative ones rounding to zero.
+TEST(CallsFormat, AFixedNumberWrittenFromItsTextIsPrintfs) {
+    const auto expectSame = [](const std::string& text, int decimals) {
+        const std::optional<double> value = Host::ParseDecimal(Plugin::WString(text.begin(), text.end()));
+        if (!value) return;
+        char fromText[400], printed[400];
+        const std::size_t a = Host::FormatFixed(fromText, sizeof fromText, *value, decimals, text);
+        const std::size_t b = static_cast<std::size_t>(
+            std::to_chars(printed, printed + sizeof printed, *value, std::chars_format::fixed, decimals).ptr - printed);
+        ASSERT_EQ(std::string(fromText, a), std::string(printed, b)) << "text \"" << text << "\" to " << decimals << " places";
+    };
+    for (const char* text : {"2.675", "0.125", "0.375", "9.9996", "999.9995", "-0.0001", "-0.0005", "0.0005", "0.00049",
+                             "5712486.2789", "45.2910", "1.563", "100", "1e3", "0.000001", "123456789012345", "-99.99999",
+                             "0.5", "1.5", "2.5", "-2.5", "  7.25 ", "+3.14159"})
+        for (int decimals = 0; decimals <= 6; ++decimals) expectSame(text, decimals);
+    std::mt19937 random(7);
+    for (int i = 0; i < 200000; ++i) {
+        std::string text = random() % 5 == 0 ? "-" : "";
+        const int before = static_cast<int>(random() % 9), after = static_cast<int>(random() % 9);
+        for (int d = 0; d < before; ++d) text += static_cast<char>('0' + random() % 10);
+        text += '.';
+        for (int d = 0; d < after; ++d) text += static_cast<char>('0' + (random() % 3 == 0 ? 5 : random() % 10));
+        expectSame(text, static_cast<int>(random() % 7));
     }
 }
 

@@ -8,6 +8,8 @@ class CCallsFormat final : public CFormat {
 public:
     explicit CCallsFormat(COutput& out) : m_out(out) {}
 
+    bool Items() const override { return false; }
+
     void Call(const Host::CallEvent& event) override {
         if (m_out.Failed()) return;  // nothing more reaches the output
         std::string& text = m_out.Text();

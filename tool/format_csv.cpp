@@ -8,8 +8,10 @@ namespace {
 // RFC 4180: a field with a comma, quote or line break is quoted, quotes doubled. Blanks at
 // either end are quoted too, so that spreadsheets keep them.
 void AppendField(std::string& out, const std::string& text) {
-    const bool blankEdge = !text.empty() && (text.front() == ' ' || text.back() == ' ');
-    if (!blankEdge && text.find_first_of(",\"\r\n") == std::string::npos) {
+    bool plain = text.empty() || (text.front() != ' ' && text.back() != ' ');
+    for (std::size_t i = 0; plain && i < text.size(); ++i)
+        plain = text[i] != ',' && text[i] != '"' && text[i] != '\r' && text[i] != '\n';
+    if (plain) {
         out += text;
         return;
     }
@@ -21,9 +23,9 @@ void AppendField(std::string& out, const std::string& text) {
     out += '"';
 }
 
-void AppendValue(std::string& out, const FieldValue& value) {
+void AppendValue(std::string& out, const FieldValue& value, std::string_view parsedFrom) {
     if (const double* number = std::get_if<double>(&value)) {
-        out += ShortestNumber(*number);
+        AppendNumber(out, *number, parsedFrom);
     } else if (const bool* flag = std::get_if<bool>(&value)) {
         out += *flag ? "true" : "false";
     } else if (const int* face = std::get_if<int>(&value)) {
@@ -63,7 +65,7 @@ public:
         if (item.station) AppendField(out, *item.station);
         for (const ItemField& field : ItemFields()) {
             out += ',';
-            if (const auto value = field.read(item)) AppendValue(out, *value);
+            if (const auto value = field.read(item)) AppendValue(out, *value, field.NumberText(item));
         }
         out.append(std::size(kFileColumns), ',');
         out += "\r\n";

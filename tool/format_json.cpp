@@ -5,9 +5,11 @@
 namespace Tool {
 namespace {
 
-void AppendValue(std::string& out, const FieldValue& value) {
+void AppendValue(std::string& out, const FieldValue& value, std::string_view parsedFrom) {
     if (const double* number = std::get_if<double>(&value)) {
-        Host::AppendJsonNumber(out, *number);
+        char text[Host::kJsonNumberSize];
+        out.append(text, parsedFrom.empty() ? Host::FormatJsonNumber(text, *number)
+                                            : Host::FormatParsedJsonNumber(text, parsedFrom, *number));
     } else if (const bool* flag = std::get_if<bool>(&value)) {
         out += *flag ? "true" : "false";
     } else if (const int* face = std::get_if<int>(&value)) {
@@ -35,7 +37,7 @@ void AppendItem(std::string& out, const ImportedItem& item) {
             out += ",\"";
             out += field.key;
             out += "\":";
-            AppendValue(out, *value);
+            AppendValue(out, *value, field.NumberText(item));
         }
     }
     out += '}';

@@ -1,8 +1,6 @@
 #include "tool/formats.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 
 #include "tool/item_fields.h"
 
@@ -16,28 +14,15 @@ std::size_t Width(const std::string& text) {
     return width;
 }
 
-// A text as a person can see it: quoted, with escapes, when blanks at its ends or control
-// characters would otherwise hide in the table.
-std::string Visible(const std::string& text) {
+// Whether a text shows as it is: blanks at its ends or control characters would hide.
+bool Plain(const std::string& text) {
     bool plain = !text.empty() && text.front() != ' ' && text.back() != ' ';
     for (const char c : text) plain = plain && static_cast<unsigned char>(c) >= 0x20 && c != 0x7F;
-    return plain ? text : Host::JsonString(text);
+    return plain;
 }
 
-// As printf's "%.*f" writes it, at a fraction of the cost.
-std::string Fixed(double value, int decimals) {
-    if (!std::isfinite(value)) return ShortestNumber(value);
-    char text[400];  // the largest double has 309 digits before its point
-    const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    return std::string(text, written.ptr);
-}
-
-std::string Cell(const FieldValue& value, int decimals) {
-    if (const double* number = std::get_if<double>(&value)) return Fixed(*number, decimals);
-    if (const bool* flag = std::get_if<bool>(&value)) return *flag ? "yes" : "no";
-    if (const int* face = std::get_if<int>(&value)) return std::to_string(*face);
-    return Visible(std::get<std::string>(value));
-}
+// A text as a person can see it: quoted, with escapes, when it is not plain.
+std::string Visible(const std::string& text) { return Plain(text) ? text : Host::JsonString(text); }
 
 // The table is written a row at a time, before the rows after it are known, so its
 // columns have fixed places, wide enough for the usual values. A longer value pushes the
@@ -74,26 +59,39 @@ const std::vector<Column>& Columns() {
     return columns;
 }
 
-void AppendRow(std::string& out, const std::vector<std::string>& cells) {
-    const std::vector<Column>& columns = Columns();
-    std::size_t position = kIndent;
-    bool written = false;
-    out.append(kIndent, ' ');
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        const std::string& cell = cells[i];
-        if (cell.empty()) continue;
-        const std::size_t width = Width(cell);
-        const std::size_t earliest = written ? position + kGap : position;
-        const std::size_t start = columns[i].rightAligned
-                                      ? std::max(columns[i].start + columns[i].width, earliest + width) - width
-                                      : std::max(columns[i].start, earliest);
-        out.append(start - position, ' ');
-        out += cell;
-        position = start + width;
-        written = true;
+// One line of the table, written cell by cell, left to right; an empty cell is left out.
+class CRow {
+public:
+    explicit CRow(std::string& out) : m_out(out) { m_out.append(kIndent, ' '); }
+    ~CRow() { m_out += '\n'; }
+
+    void Cell(std::size_t column, std::string_view text) {
+        if (text.empty()) return;
+        std::size_t width = 0;
+        for (const char c : text) width += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        const Column& place = Columns()[column];
+        const std::size_t earliest = m_written ? m_position + kGap : m_position;
+        const std::size_t start =
+            place.rightAligned ? std::max(place.start + place.width, earliest + width) - width : std::max(place.start, earliest);
+        m_out.append(start - m_position, ' ');
+        m_out += text;
+        m_position = start + width;
+        m_written = true;
     }
-    out += '\n';
-}
+
+    // A text as a person can see it (Visible).
+    void TextCell(std::size_t column, const std::string& text) {
+        if (Plain(text))
+            Cell(column, text);
+        else
+            Cell(column, Host::JsonString(text));
+    }
+
+private:
+    std::string& m_out;
+    std::size_t m_position = kIndent;
+    bool m_written = false;
+};
 
 std::string Plural(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
@@ -137,19 +135,29 @@ public:
         std::string& out = m_out.Text();
         const std::vector<Column>& columns = Columns();
         if (!m_headed) {
-            m_cells.clear();
-            for (const Column& column : columns) m_cells.push_back(column.heading);
-            AppendRow(out, m_cells);
+            CRow heading(out);
+            for (std::size_t i = 0; i < columns.size(); ++i) heading.Cell(i, columns[i].heading);
             m_headed = true;
         }
-        m_cells.assign(columns.size(), std::string());
-        m_cells[0] = KindName(item.kind);
-        m_cells[1] = Visible(item.name);
-        if (item.station) m_cells[2] = Visible(*item.station);
+        CRow row(out);
+        row.Cell(0, KindName(item.kind));
+        row.TextCell(1, item.name);
+        if (item.station) row.TextCell(2, *item.station);
         for (std::size_t i = 3; i < columns.size(); ++i) {
-            if (const auto value = columns[i].field->read(item)) m_cells[i] = Cell(*value, columns[i].field->decimals);
+            const ItemField& field = *columns[i].field;
+            const auto value = field.read(item);
+            if (!value) continue;
+            if (const double* number = std::get_if<double>(&*value)) {
+                char text[400];  // the largest double has 309 digits before its point
+                row.Cell(i, {text, Host::FormatFixed(text, sizeof text, *number, field.decimals, field.NumberText(item))});
+            } else if (const bool* flag = std::get_if<bool>(&*value)) {
+                row.Cell(i, *flag ? "yes" : "no");
+            } else if (const int* face = std::get_if<int>(&*value)) {
+                row.Cell(i, std::to_string(*face));
+            } else {
+                row.TextCell(i, std::get<std::string>(*value));
+            }
         }
-        AppendRow(out, m_cells);
         m_anyItem = true;
         m_out.Written();
     }
@@ -186,7 +194,6 @@ private:
     std::size_t m_files = 0;
     bool m_headed = false;
     bool m_anyItem = false;  // a table was shown: the units note goes under it
-    std::vector<std::string> m_cells;
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "tool/import_summary.h"
 
+#include <cstring>
+
 
 namespace Tool {
 
@@ -61,6 +63,44 @@ std::string Utf8(const CallEvent& event) {
 
 void CImportSummary::Add(const CallEvent& event) {
     m_format.Call(event);
+    if (!m_items) return AddToCounts(event);
+    switch (event.op) {
+    case Op::BeginFile:
+    case Op::ShowMessage:
+    case Op::SetResult:
+    case Op::SetProgress: return AddToFile(event);
+    case Op::AddStation: return Open(ImportedItem::Kind::Station, event);
+    case Op::AddObservation: return Open(ImportedItem::Kind::Observation, event);
+    case Op::AddPoint: return Open(ImportedItem::Kind::Point, event);
+    case Op::MarkKeyedIn: Item().keyedIn = true; return;
+    case Op::SetCode: Item().code = Utf8(event); return;
+    case Op::SetFace: Item().face2 = event.flag; return;
+    case Op::SetKeyedInFlag: Item().keyedInFlag = event.flag; return;
+    case Op::SetInstrumentHeight: return SetNumber(&ImportedItem::instrumentHeight, NumberField::InstrumentHeight, event.number);
+    case Op::SetPressure: return SetNumber(&ImportedItem::pressure, NumberField::Pressure, event.number);
+    case Op::SetTemperature: return SetNumber(&ImportedItem::temperature, NumberField::Temperature, event.number);
+    case Op::SetTargetHeight: return SetNumber(&ImportedItem::targetHeight, NumberField::TargetHeight, event.number);
+    case Op::SetHorizontalCircle: return SetNumber(&ImportedItem::horizontalCircle, NumberField::HorizontalCircle, event.number);
+    case Op::SetVerticalCircle: return SetNumber(&ImportedItem::verticalCircle, NumberField::VerticalCircle, event.number);
+    case Op::SetSlopeDistance: return SetNumber(&ImportedItem::slopeDistance, NumberField::SlopeDistance, event.number);
+    case Op::SetNorth: return SetNumber(&ImportedItem::north, NumberField::North, event.number);
+    case Op::SetEast: return SetNumber(&ImportedItem::east, NumberField::East, event.number);
+    case Op::SetElevation: return SetNumber(&ImportedItem::elevation, NumberField::Elevation, event.number);
+    case Op::Parse:
+        m_parsed = event.result;
+        m_parsedText.length = 0;
+        if (event.result && event.text.size() <= sizeof m_parsedText.text) {
+            for (const Plugin::WChar c : event.text) {
+                if (static_cast<char16_t>(c) >= 0x80) return;
+                m_parsedText.text[m_parsedText.length++] = static_cast<char>(c);
+            }
+        }
+        return;
+    default: return;  // the factory and reference counts carry nothing an item shows
+    }
+}
+
+void CImportSummary::AddToFile(const CallEvent& event) {
     switch (event.op) {
     case Op::BeginFile: return BeginFile(Utf8(event));
     case Op::ShowMessage: File().messages.push_back(Utf8(event)); return;
@@ -72,25 +112,36 @@ void CImportSummary::Add(const CallEvent& event) {
         File().progress.push_back(event.number);
         File().finished = File().finished || event.number == 100;
         return;
+    default: return;
+    }
+}
+
+// The file's calls and counts, no more.
+void CImportSummary::AddToCounts(const CallEvent& event) {
+    switch (event.op) {
+    case Op::BeginFile:
+    case Op::ShowMessage:
+    case Op::SetResult:
+    case Op::SetProgress: return AddToFile(event);
     case Op::AddStation: return Open(ImportedItem::Kind::Station, event);
     case Op::AddObservation: return Open(ImportedItem::Kind::Observation, event);
     case Op::AddPoint: return Open(ImportedItem::Kind::Point, event);
-    case Op::MarkKeyedIn: Item().keyedIn = true; return;
-    case Op::SetCode: Item().code = Utf8(event); return;
-    case Op::SetFace: Item().face2 = event.flag; return;
-    case Op::SetKeyedInFlag: Item().keyedInFlag = event.flag; return;
-    case Op::SetInstrumentHeight: Item().instrumentHeight = event.number; return;
-    case Op::SetPressure: Item().pressure = event.number; return;
-    case Op::SetTemperature: Item().temperature = event.number; return;
-    case Op::SetTargetHeight: Item().targetHeight = event.number; return;
-    case Op::SetHorizontalCircle: Item().horizontalCircle = event.number; return;
-    case Op::SetVerticalCircle: Item().verticalCircle = event.number; return;
-    case Op::SetSlopeDistance: Item().slopeDistance = event.number; return;
-    case Op::SetNorth: Item().north = event.number; return;
-    case Op::SetEast: Item().east = event.number; return;
-    case Op::SetElevation: Item().elevation = event.number; return;
-    default: return;  // value parsers and reference counts carry nothing an item shows
+    case Op::MarkKeyedIn: case Op::SetCode: case Op::SetFace: case Op::SetKeyedInFlag: case Op::SetInstrumentHeight:
+    case Op::SetPressure: case Op::SetTemperature: case Op::SetTargetHeight: case Op::SetHorizontalCircle:
+    case Op::SetVerticalCircle: case Op::SetSlopeDistance: case Op::SetNorth: case Op::SetEast: case Op::SetElevation:
+        Item();
+        return;
+    default: return;
     }
+}
+
+void CImportSummary::SetNumber(std::optional<double> ImportedItem::*member, NumberField field, double value) {
+    ImportedItem& item = Item();
+    item.*member = value;
+    NumberText& text = item.numberTexts[static_cast<std::size_t>(field)];
+    // The same double, bit for bit (a negative zero is not a zero), as the parser's answer.
+    const bool parsed = m_parsed && std::memcmp(&*m_parsed, &value, sizeof value) == 0;
+    text = parsed ? m_parsedText : NumberText();
 }
 
 void CImportSummary::Finish() {
@@ -106,7 +157,7 @@ ImportedFile& CImportSummary::File() {
 ImportedItem& CImportSummary::Item() {
     File();
     if (!m_itemOpen) {
-        m_item = ImportedItem();
+        m_item = ImportedItem();  // of kind None
         m_itemOpen = true;
     }
     return m_item;
@@ -124,12 +175,16 @@ void CImportSummary::BeginFile(std::string path) {
 void CImportSummary::Open(ImportedItem::Kind kind, const CallEvent& event) {
     File();
     CloseItem();
+    m_itemOpen = true;
+    if (!m_items) {  // only counted
+        m_item.kind = kind;
+        return;
+    }
     m_item = ImportedItem();
     m_item.kind = kind;
     m_item.name = Utf8(event);
     if (kind == ImportedItem::Kind::Station) m_station = m_item.name;
     if (kind == ImportedItem::Kind::Observation) m_item.station = m_station;
-    m_itemOpen = true;
 }
 
 void CImportSummary::CloseItem() {

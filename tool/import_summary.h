@@ -7,11 +7,28 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/calls.h"
 
 namespace Tool {
+
+// The text a value parser read a number from, kept beside the number: the formats write
+// the number from its digits when they are its shortest (Host::FormatParsedJsonNumber),
+// which is far cheaper than finding the shortest digits anew. Empty when the number did
+// not come straight from a parser, or from a text longer than this holds.
+struct NumberText {
+    char text[31];
+    std::uint8_t length = 0;
+
+    std::string_view View() const { return {text, length}; }
+};
+
+// The number fields of an item, in the order of the members below.
+enum class NumberField { InstrumentHeight, Pressure, Temperature, TargetHeight, HorizontalCircle, VerticalCircle,
+                         SlopeDistance, North, East, Elevation };
+constexpr std::size_t kNumberFieldCount = 10;
 
 // One item opened by AddStation, AddObservation or AddPoint, with the values that the
 // setting calls after it carried. A setting call with no item open gets an item of
@@ -30,6 +47,8 @@ struct ImportedItem {
     bool keyedIn = false;  // MarkKeyedIn
     std::optional<bool> keyedInFlag;
     std::optional<std::string> code;
+
+    std::array<NumberText, kNumberFieldCount> numberTexts;  // by NumberField
 };
 
 const char* KindName(ImportedItem::Kind kind);  // "station", "observation", "point", "none"
@@ -86,6 +105,8 @@ public:
     virtual ~CFormat() = default;
 
     virtual bool WholeFiles() const { return false; }
+    // False for a format that shows no items (calls): the summary then only counts them.
+    virtual bool Items() const { return true; }
 
     virtual void BeginImport() {}
     virtual void Call(const Host::CallEvent& /*event*/) {}  // every call, as it happens
@@ -98,7 +119,8 @@ public:
 // Reads the calls into files and items and feeds them to the format.
 class CImportSummary {
 public:
-    explicit CImportSummary(CFormat& format) : m_format(format), m_keepItems(format.WholeFiles()) {}
+    explicit CImportSummary(CFormat& format)
+        : m_format(format), m_items(format.Items() || format.WholeFiles()), m_keepItems(format.WholeFiles()) {}
 
     void Add(const Host::CallEvent& event);
     // After Import: the last item and file end.
@@ -113,8 +135,12 @@ private:
     void Open(ImportedItem::Kind kind, const Host::CallEvent& event);
     void CloseItem();
     void CloseFile();
+    void SetNumber(std::optional<double> ImportedItem::*member, NumberField field, double value);
+    void AddToFile(const Host::CallEvent& event);
+    void AddToCounts(const Host::CallEvent& event);
 
     CFormat& m_format;
+    bool m_items;
     bool m_keepItems;
     bool m_fileOpen = false;
     bool m_itemOpen = false;
@@ -122,6 +148,9 @@ private:
     ImportedItem m_item;
     std::optional<std::string> m_station;
     ImportTotals m_totals;
+    // The last value parser's answer and the text it read.
+    std::optional<double> m_parsed;
+    NumberText m_parsedText;
 };
 
 }  // namespace Tool

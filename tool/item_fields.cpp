@@ -36,22 +36,31 @@ std::optional<FieldValue> Code(const ImportedItem& item) {
 
 const std::vector<ItemField>& ItemFields() {
     static const std::vector<ItemField> fields = {
-        {"instrument_height", "HI", 3, 6, Number<&ImportedItem::instrumentHeight>},
-        {"pressure", "Pressure", 2, 8, Number<&ImportedItem::pressure>},
-        {"temperature", "Temp", 1, 5, Number<&ImportedItem::temperature>},
-        {"target_height", "HT", 3, 6, Number<&ImportedItem::targetHeight>},
-        {"horizontal_circle", "Hz", 5, 9, Number<&ImportedItem::horizontalCircle>},
-        {"vertical_circle", "V", 5, 9, Number<&ImportedItem::verticalCircle>},
-        {"slope_distance", "SD", 4, 9, Number<&ImportedItem::slopeDistance>},
+        {"instrument_height", "HI", 3, 6, Number<&ImportedItem::instrumentHeight>, static_cast<int>(NumberField::InstrumentHeight)},
+        {"pressure", "Pressure", 2, 8, Number<&ImportedItem::pressure>, static_cast<int>(NumberField::Pressure)},
+        {"temperature", "Temp", 1, 5, Number<&ImportedItem::temperature>, static_cast<int>(NumberField::Temperature)},
+        {"target_height", "HT", 3, 6, Number<&ImportedItem::targetHeight>, static_cast<int>(NumberField::TargetHeight)},
+        {"horizontal_circle", "Hz", 5, 9, Number<&ImportedItem::horizontalCircle>, static_cast<int>(NumberField::HorizontalCircle)},
+        {"vertical_circle", "V", 5, 9, Number<&ImportedItem::verticalCircle>, static_cast<int>(NumberField::VerticalCircle)},
+        {"slope_distance", "SD", 4, 9, Number<&ImportedItem::slopeDistance>, static_cast<int>(NumberField::SlopeDistance)},
         {"face", "Face", 0, 4, Face},
-        {"north", "North", 3, 11, Number<&ImportedItem::north>},
-        {"east", "East", 3, 11, Number<&ImportedItem::east>},
-        {"elevation", "Elev", 3, 8, Number<&ImportedItem::elevation>},
+        {"north", "North", 3, 11, Number<&ImportedItem::north>, static_cast<int>(NumberField::North)},
+        {"east", "East", 3, 11, Number<&ImportedItem::east>, static_cast<int>(NumberField::East)},
+        {"elevation", "Elev", 3, 8, Number<&ImportedItem::elevation>, static_cast<int>(NumberField::Elevation)},
         {"keyed_in", "Keyed", 0, 5, KeyedIn},
         {"keyed_in_flag", nullptr, 0, 0, KeyedInFlag},
         {"code", "Code", 0, 0, Code},
     };
     return fields;
+}
+
+void AppendNumber(std::string& out, double value, std::string_view parsedFrom) {
+    if (!std::isfinite(value)) {
+        out += ShortestNumber(value);
+        return;
+    }
+    char text[Host::kJsonNumberSize];
+    out.append(text, parsedFrom.empty() ? Host::FormatJsonNumber(text, value) : Host::FormatParsedJsonNumber(text, parsedFrom, value));
 }
 
 std::string ShortestNumber(double value) {
