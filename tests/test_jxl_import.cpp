@@ -273,6 +273,53 @@ TEST(JxlImport, ProgressDrawsABarOnATerminalAndLeavesTheLineEmpty) {
     EXPECT_EQ(run.err.back(), '\r');
     EXPECT_EQ(run.err.substr(lastReturn + 1, run.err.size() - lastReturn - 2).find_first_not_of(' '), std::string::npos);
 }
+
+// What a terminal shows of its bytes: each carriage return goes back to the start of the
+// line, later characters overwrite earlier ones.
+std::string Screen(const std::string& bytes) {
+    std::string screen;
+    std::vector<std::string> line;  // a character per cell, in UTF-8
+    std::size_t column = 0;
+    const auto end = [&] {
+        std::string shown;
+        for (const std::string& cell : line) shown += cell;
+        shown.erase(shown.find_last_not_of(' ') + 1);
+        screen += shown + "\n";
+        line.clear();
+        column = 0;
+    };
+    for (std::size_t i = 0; i < bytes.size();) {
+        std::size_t length = 1;
+        while (i + length < bytes.size() && (static_cast<unsigned char>(bytes[i + length]) & 0xC0) == 0x80) ++length;
+        const std::string c = bytes.substr(i, length);
+        i += length;
+        if (c == "\n") {
+            end();
+        } else if (c == "\r") {
+            column = 0;
+        } else {
+            if (column < line.size())
+                line[column] = c;
+            else
+                line.push_back(c);
+            ++column;
+        }
+    }
+    // The line the cursor rests on counts when something is left on it.
+    if (std::any_of(line.begin(), line.end(), [](const std::string& cell) { return cell != " "; })) end();
+    return screen;
+}
+
+// The table comes a line at a time while the bar is drawn on the same terminal: the bar
+// steps aside for every line, and what stays on the screen is the table and the messages.
+TEST(JxlImport, ProgressAndTheTableShareATerminal) {
+    const ToolRun::Result run =
+        ToolRun::JxlImportOnTerminal({"--progress", "examples/typical.jxl", "examples/malformed.jxl"}, true);
+    EXPECT_EQ(run.status, 1);
+    std::string expected = JxlImport({"examples/typical.jxl", "examples/malformed.jxl"}).out;
+    expected.insert(expected.find("examples/malformed.jxl\n") + 23, "examples/malformed.jxl: Ошибка в формате файла\n");
+    EXPECT_EQ(Screen(run.err), expected) << run.err;
+}
 #endif
 
 TEST(JxlImport, DoubleDashTakesTheRestAsFiles) {

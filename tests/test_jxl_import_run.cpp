@@ -93,7 +93,8 @@ int Spawn(const std::vector<std::string>& args, const std::string& outPath, cons
     switch (options.output) {
     case RunOptions::Output::File: out.value = CreateOutputFile(outPath); break;
     case RunOptions::Output::FullDevice:
-        throw std::runtime_error("no full device on Windows");
+    case RunOptions::Output::Terminal:
+        throw std::runtime_error("no full device or pseudo-terminal on Windows");
     case RunOptions::Output::Closed: out.value = nullptr; break;
     case RunOptions::Output::ReadOnly:
         ::CloseHandle(CreateOutputFile(outPath));
@@ -171,6 +172,7 @@ int Spawn(const std::vector<std::string>& args, const std::string& outPath, cons
         switch (options.output) {
         case RunOptions::Output::File: out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644); break;
         case RunOptions::Output::FullDevice: out = ::open("/dev/full", O_WRONLY); break;
+        case RunOptions::Output::Terminal: out = errTerminal; break;
         case RunOptions::Output::Closed: break;
         case RunOptions::Output::ReadOnly:
             ::close(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
@@ -252,7 +254,7 @@ struct FileDescriptor {
     }
 };
 
-Result JxlImportOnTerminal(const std::vector<std::string>& args) {
+Result JxlImportOnTerminal(const std::vector<std::string>& args, bool outputToo) {
     FileDescriptor master{::posix_openpt(O_RDWR | O_NOCTTY)};
     if (master.value < 0 || ::grantpt(master.value) != 0 || ::unlockpt(master.value) != 0)
         throw std::runtime_error("no pseudo-terminal");
@@ -260,11 +262,13 @@ Result JxlImportOnTerminal(const std::vector<std::string>& args) {
     if (terminal < 0) throw std::runtime_error("no pseudo-terminal");
     const std::string outPath = Support::ScratchPath("jxl-import.out");
     Result result;
-    result.status = Spawn(args, outPath, {}, {}, terminal);  // closes the terminal here
+    RunOptions options;
+    if (outputToo) options.output = RunOptions::Output::Terminal;
+    result.status = Spawn(args, outPath, {}, options, terminal);  // closes the terminal here
     // The child is gone: what it wrote waits in the master, which reports the end as EIO.
     char buffer[4096];
     for (ssize_t count; (count = ::read(master.value, buffer, sizeof buffer)) > 0;) result.err.append(buffer, static_cast<std::size_t>(count));
-    result.out = Support::ReadFile(outPath);
+    if (!outputToo) result.out = Support::ReadFile(outPath);
     return result;
 }
 

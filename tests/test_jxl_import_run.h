@@ -27,11 +27,11 @@ struct Result {
 // Where the child's standard streams lead, and what it runs under.
 struct RunOptions {
     enum class Input { Inherited, File, Pipe, Folder, Closed };
-    enum class Output { File, FullDevice, Closed, ReadOnly };
+    enum class Output { File, FullDevice, Closed, ReadOnly, Terminal };
 
     Input input = Input::Inherited;
     std::string inputBytes;           // File, Pipe: what standard input holds
-    Output output = Output::File;     // FullDevice: /dev/full (Linux only)
+    Output output = Output::File;     // FullDevice: /dev/full; Terminal: standard error's (Linux only)
     long long fileSizeLimit = -1;     // Linux: the child's RLIMIT_FSIZE, with SIGXFSZ ignored
     std::string folder;               // working folder; empty: the source folder
     std::string temporaryFolder;      // TMPDIR (TMP and TEMP on Windows); empty: as inherited
@@ -50,8 +50,9 @@ Result Shell(const std::string& command, const std::string& folder);
 #endif
 
 #ifndef _WIN32
-// The same with standard error on a new pseudo-terminal, whose output comes back in `err`.
-Result JxlImportOnTerminal(const std::vector<std::string>& args);
+// The same with standard error on a new pseudo-terminal, whose output comes back in `err`;
+// with `outputToo`, standard output on it as well.
+Result JxlImportOnTerminal(const std::vector<std::string>& args, bool outputToo = false);
 
 // The same with the child's address space capped at `bytes`.
 Result JxlImportWithMemoryLimit(const std::vector<std::string>& args, std::size_t bytes);

@@ -63,7 +63,7 @@ const std::vector<Column>& Columns() {
 class CRow {
 public:
     explicit CRow(std::string& out) : m_out(out) { m_out.append(kIndent, ' '); }
-    ~CRow() { m_out += '\n'; }
+    void End() { m_out += '\n'; }
 
     void Cell(std::size_t column, std::string_view text) {
         if (text.empty()) return;
@@ -137,6 +137,7 @@ public:
         if (!m_headed) {
             CRow heading(out);
             for (std::size_t i = 0; i < columns.size(); ++i) heading.Cell(i, columns[i].heading);
+            heading.End();
             m_headed = true;
         }
         CRow row(out);
@@ -158,6 +159,7 @@ public:
                 row.TextCell(i, std::get<std::string>(*value));
             }
         }
+        row.End();
         m_anyItem = true;
         m_out.Written();
     }

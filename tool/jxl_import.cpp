@@ -137,6 +137,7 @@ int Import(Plugin::IGroundBasedMIP* plugin, const Options& options, const CStand
     int status = kImportedCleanly;
     {
         CProgressBar bar(options.files.size(), options.progress);
+        out.AroundTerminalWrites([&bar] { bar.Hide(); }, [&bar] { bar.Show(); });
         CToolReceiver receiver(&recorder, &bar, standardInputCopy);
         format->BeginImport();
         std::string failure;
@@ -157,6 +158,8 @@ int Import(Plugin::IGroundBasedMIP* plugin, const Options& options, const CStand
                       (left == 1 ? " file was not imported" : " files were not imported"));
             status = kFileNotOk;
         }
+        out.Flush();
+        out.AroundTerminalWrites({}, {});
     }
     if (recorder.liveObjects != 0)
         Write(Stream::Err, "jxl-import: warning: the plug-in left " + std::to_string(recorder.liveObjects) +

@@ -3,7 +3,12 @@
 namespace Tool {
 
 void COutput::Flush() {
-    if (!m_failed && !m_buffer.empty()) m_failed = !m_file.Write(m_buffer.data(), m_buffer.size(), &m_reason);
+    if (!m_failed && !m_buffer.empty()) {
+        const bool guarded = m_file.IsTerminal() && m_before;
+        if (guarded) m_before();
+        m_failed = !m_file.Write(m_buffer.data(), m_buffer.size(), &m_reason);
+        if (guarded) m_after();
+    }
     m_buffer.clear();
 }
 

@@ -4,6 +4,7 @@
 // more is written after it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,12 @@ public:
     // Everything appended so far, to the system.
     void Flush();
 
+    // Called around every write to a terminal (the progress bar wipes itself there).
+    void AroundTerminalWrites(std::function<void()> before, std::function<void()> after) {
+        m_before = std::move(before);
+        m_after = std::move(after);
+    }
+
     bool Failed() const { return m_failed; }
     const std::string& Reason() const { return m_reason; }
 
@@ -40,6 +47,7 @@ private:
 
     COutputFile& m_file;
     std::string m_buffer;
+    std::function<void()> m_before, m_after;
     bool m_failed = false;
     std::string m_reason;
 };

@@ -20,6 +20,11 @@ public:
     // A line for standard error, written above the bar.
     void Print(const std::string& line);
 
+    // Around output to a terminal that may be the bar's own: the bar wiped before, and
+    // drawn again after.
+    void Hide() { Clear(); }
+    void Show() { Draw(); }
+
 private:
     void Draw();
     void Clear();
