@@ -18,6 +18,10 @@
 //             memory and one that starts later find cold memory; a short import right
 //             after a short parse is then favoured over a long one. Waiting gives every
 //             size the same cold memory, so that sizes can be compared.
+//   --tool FORMAT  also runs the reference host, jxl-import --format FORMAT -o FILE, as a
+//             further program (repeatable), and compares it with the import of the same
+//             round: the whole tool, output written to a file, against the plug-in's import
+//             with a receiver that only counts.
 // The last line is one machine-readable summary ("summary key=value ...").
 #include <algorithm>
 #include <cerrno>
@@ -222,13 +226,14 @@ private:
 }  // namespace
 
 constexpr const char* kUsage =
-    "usage: jxl-bench [--runs N] [--c-host] [--settle SECONDS] [--windows FOLDER] [--verbose] FILE";
+    "usage: jxl-bench [--runs N] [--c-host] [--tool FORMAT]... [--settle SECONDS] [--windows FOLDER] [--verbose] FILE";
 
 int main(int argc, char** argv) {
     int runs = 5;
     double settle = 0;
     bool cHost = false, verbose = false;
     std::string file, windows;
+    std::vector<std::string> toolFormats;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--runs" && i + 1 < argc) runs = std::atoi(argv[++i]);
@@ -236,6 +241,7 @@ int main(int argc, char** argv) {
         else if (arg == "--settle" && i + 1 < argc) settle = std::atof(argv[++i]);
         else if (arg == "--windows" && i + 1 < argc) windows = argv[++i];
         else if (arg == "--verbose") verbose = true;
+        else if (arg == "--tool" && i + 1 < argc) toolFormats.push_back(argv[++i]);
         else if (!arg.empty() && arg[0] != '-' && file.empty()) file = arg;
         else Die(kUsage);
     }
@@ -277,6 +283,15 @@ int main(int argc, char** argv) {
     std::vector<Series> series = {{"bare parse", command("jxl-bench-parse", false), {}},
                                   {"import", command("jxl-bench-import", true), {}}};
     if (cHost) series.push_back({"import, C host", command("jxl-bench-c-import", true), {}});
+    const std::size_t firstTool = series.size();
+    std::vector<std::string> toolOutputs;  // jxl-import's --output files
+    if (wine && !toolFormats.empty()) Die("--tool measures the Linux build's jxl-import only");
+    for (const std::string& format : toolFormats) {
+        toolOutputs.push_back("/tmp/jxl-bench-" + std::to_string(getpid()) + "." + format);
+        std::vector<std::string> words = command("jxl-import", false);
+        words.insert(words.end() - 1, {"--format", format, "-o", toolOutputs.back()});
+        series.push_back({"jxl-import " + format, words, {}});
+    }
     // The import once more at the end of each round, straight after the last import: it
     // finds the memory that one has just given back, which the kernel hands out again at
     // once. Beside the paired imports it shows what the import costs when fresh memory is
@@ -292,8 +307,14 @@ int main(int argc, char** argv) {
     std::vector<std::vector<double>> pairedWall(series.size()), pairedPeak(series.size());
     for (Series& each : series) Measure(each.command);
     for (int round = 0; round < runs; ++round) {
-        for (std::size_t s = 1; s < again; ++s) {
+        for (std::size_t i = 1; i < again; ++i) {
+            // With --tool the pairs take turns at each place in the round, so that none of
+            // them always meets the memory that one place leaves it.
+            const std::size_t s = toolFormats.empty() ? i : 1 + (i - 1 + static_cast<std::size_t>(round)) % (again - 1);
             bare.runs.push_back(Measure(bare.command, settle));
+            // jxl-import writes a new file each time: replacing the last run's would add the
+            // file system's cost of giving the old file up.
+            if (s >= firstTool && s < firstTool + toolFormats.size()) std::remove(toolOutputs[s - firstTool].c_str());
             series[s].runs.push_back(Measure(series[s].command, settle));
             const Run& parse = bare.runs.back();
             const Run& import = series[s].runs.back();
@@ -312,7 +333,7 @@ int main(int argc, char** argv) {
     // Every import of the same file must give the host the same calls.
     const std::string& counts = series[1].runs.front().output;
     for (std::size_t s = 1; s < series.size(); ++s)
-        for (const Run& run : series[s].runs)
+        for (const Run& run : s >= firstTool && s < firstTool + toolFormats.size() ? std::vector<Run>() : series[s].runs)
             if (run.output != counts) Die("the imports gave different calls:\n" + counts + "---\n" + run.output);
 
     if (wine) wine->Stop();
@@ -329,6 +350,20 @@ int main(int argc, char** argv) {
     for (std::size_t s = 1; s < again; ++s)
         std::printf("  %s / bare parse, median of the per-pair ratios: wall %.3f, peak memory %.3f\n",
                     series[s].name.c_str(), Median(pairedWall[s]), Median(pairedPeak[s]));
+    // The tool against the import of the same round, which met memory in the same state.
+    std::vector<double> toolWall(series.size()), toolPeak(series.size());
+    for (std::size_t s = firstTool; s < again; ++s) {
+        std::vector<double> wall, peak;
+        for (std::size_t r = 0; r < series[s].runs.size(); ++r) {
+            wall.push_back(series[s].runs[r].wall / series[1].runs[r].wall);
+            peak.push_back(series[s].runs[r].peakMb / series[1].runs[r].peakMb);
+        }
+        toolWall[s] = Median(wall);
+        toolPeak[s] = Median(peak);
+        std::printf("  %s / import, median of the per-round ratios: wall %.3f, peak memory %.3f\n", series[s].name.c_str(),
+                    toolWall[s], toolPeak[s]);
+        std::remove(toolOutputs[s - firstTool].c_str());
+    }
     std::printf("  calls: %s\n", [&] {
         const std::size_t at = counts.find("calls ");
         return at == std::string::npos ? std::string("?") : counts.substr(at + 6, counts.find('\n', at) - at - 6);
@@ -344,6 +379,10 @@ int main(int argc, char** argv) {
                            series[2].Median(&Run::peakMb), Median(pairedWall[2]));
     std::printf(" again_wall=%.3f again_user=%.3f again_mb_s=%.1f", series[again].Median(&Run::wall),
                 series[again].Median(&Run::user), megabytes / series[again].Median(&Run::wall));
+    for (std::size_t s = firstTool; s < again; ++s)
+        std::printf(" tool_%s_wall=%.3f tool_%s_peak_mb=%.1f tool_%s_ratio=%.3f tool_%s_peak_ratio=%.3f", toolFormats[s - firstTool].c_str(),
+                    series[s].Median(&Run::wall), toolFormats[s - firstTool].c_str(), series[s].Median(&Run::peakMb),
+                    toolFormats[s - firstTool].c_str(), toolWall[s], toolFormats[s - firstTool].c_str(), toolPeak[s]);
     std::printf("\n");
     return 0;
 }
