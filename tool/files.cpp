@@ -158,8 +158,10 @@ bool WriteAll(HANDLE handle, const char* data, std::size_t size, unsigned long* 
 HANDLE CreateNewFile(const std::wstring& stem, const std::wstring& extension, std::wstring* path) {
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        *path = stem + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(::GetTickCount()) + L"-" +
-                std::to_wstring(++counter) + extension;
+        // Digits widened by hand: std::to_wstring would bring the C runtime's wide printf in.
+        const std::string digits = std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount()) + "-" +
+                                   std::to_string(++counter);
+        *path = stem + std::wstring(digits.begin(), digits.end()) + extension;
         const HANDLE handle = ::CreateFileW(path->c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) return handle;
