@@ -1,5 +1,8 @@
 #include "tool/formats.h"
 
+#include <cmath>
+
+#include "tool/in_place.h"
 #include "tool/item_fields.h"
 
 namespace Tool {
@@ -23,18 +26,6 @@ void AppendField(std::string& out, const std::string& text) {
     out += '"';
 }
 
-void AppendValue(std::string& out, const FieldValue& value, std::string_view parsedFrom) {
-    if (const double* number = std::get_if<double>(&value)) {
-        AppendNumber(out, *number, parsedFrom);
-    } else if (const bool* flag = std::get_if<bool>(&value)) {
-        out += *flag ? "true" : "false";
-    } else if (const int* face = std::get_if<int>(&value)) {
-        out += std::to_string(*face);
-    } else {
-        AppendField(out, std::get<std::string>(value));
-    }
-}
-
 // The columns after the item's values, filled in the one row per file that follows the
 // file's items (kind "file").
 constexpr const char* kFileColumns[] = {"outcome", "stations", "observations", "points", "messages"};
@@ -55,20 +46,41 @@ public:
 
     void Item(const ImportedFile& file, const ImportedItem& item) override {
         if (m_out.Failed()) return;
-        std::string& out = m_out.Text();
-        AppendField(out, file.path);
-        out += ',';
-        out += KindName(item.kind);
-        out += ',';
-        AppendField(out, item.name);
-        out += ',';
-        if (item.station) AppendField(out, *item.station);
-        for (const ItemField& field : ItemFields()) {
-            out += ',';
-            if (const auto value = field.read(item)) AppendValue(out, *value, field.NumberText(item));
+        const std::size_t texts = file.path.size() + item.name.size() + (item.station ? item.station->size() : 0) +
+                                  (item.code ? item.code->size() : 0);
+        {
+            CInPlace line(m_out.Text(), 2 * texts + 64 + ItemFields().size() * (2 + Host::kJsonNumberSize));
+            line.PutCsvField(file.path);
+            line.Put(',');
+            line.Put(KindName(item.kind));
+            line.Put(',');
+            line.PutCsvField(item.name);
+            line.Put(',');
+            if (item.station) line.PutCsvField(*item.station);
+            for (const ItemField& field : ItemFields()) {
+                line.Put(',');
+                if (field.member) {
+                    const std::optional<double>& number = item.*field.member;
+                    if (!number) continue;
+                    if (!std::isfinite(*number)) {
+                        line.Put(ShortestNumber(*number));
+                        continue;
+                    }
+                    const std::string_view parsedFrom = field.NumberText(item);
+                    line.Advance(parsedFrom.empty() ? Host::FormatJsonNumber(line.Here(), *number)
+                                                    : Host::FormatParsedJsonNumber(line.Here(), parsedFrom, *number));
+                } else if (const auto value = field.read(item)) {
+                    if (const bool* flag = std::get_if<bool>(&*value))
+                        line.Put(*flag ? "true" : "false");
+                    else if (const int* face = std::get_if<int>(&*value))
+                        line.Put(std::to_string(*face));
+                    else if (const std::string* text = std::get_if<std::string>(&*value))
+                        line.PutCsvField(*text);
+                }
+            }
+            line.Repeat(',', std::size(kFileColumns));
+            line.Put("\r\n");
         }
-        out.append(std::size(kFileColumns), ',');
-        out += "\r\n";
         m_out.Written();
     }
 

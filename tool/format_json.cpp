@@ -1,46 +1,51 @@
 #include "tool/formats.h"
 
+#include "tool/in_place.h"
 #include "tool/item_fields.h"
 
 namespace Tool {
 namespace {
 
-void AppendValue(std::string& out, const FieldValue& value, std::string_view parsedFrom) {
-    if (const double* number = std::get_if<double>(&value)) {
-        char text[Host::kJsonNumberSize];
-        out.append(text, parsedFrom.empty() ? Host::FormatJsonNumber(text, *number)
-                                            : Host::FormatParsedJsonNumber(text, parsedFrom, *number));
-    } else if (const bool* flag = std::get_if<bool>(&value)) {
-        out += *flag ? "true" : "false";
-    } else if (const int* face = std::get_if<int>(&value)) {
-        out += std::to_string(*face);
-    } else {
-        Host::AppendJsonString(out, std::get<std::string>(value));
-    }
-}
-
 // One item on one line: only the values it was given.
 void AppendItem(std::string& out, const ImportedItem& item) {
-    out += "{\"kind\":\"";
-    out += KindName(item.kind);
-    out += "\",\"name\":";
-    Host::AppendJsonString(out, item.name);
+    static const std::vector<std::string> keys = [] {
+        std::vector<std::string> made;
+        for (const ItemField& field : ItemFields()) made.push_back(",\"" + std::string(field.key) + "\":");
+        return made;
+    }();
+    const std::size_t texts = item.name.size() + (item.station ? item.station->size() : 0) + (item.code ? item.code->size() : 0);
+    CInPlace line(out, 6 * texts + 64 + ItemFields().size() * (32 + Host::kJsonNumberSize));
+    line.Put("{\"kind\":\"");
+    line.Put(KindName(item.kind));
+    line.Put("\",\"name\":");
+    line.PutJsonString(item.name);
     if (item.kind == ImportedItem::Kind::Observation) {
-        out += ",\"station\":";
+        line.Put(",\"station\":");
         if (item.station)
-            Host::AppendJsonString(out, *item.station);
+            line.PutJsonString(*item.station);
         else
-            out += "null";
+            line.Put("null");
     }
-    for (const ItemField& field : ItemFields()) {
-        if (const auto value = field.read(item)) {
-            out += ",\"";
-            out += field.key;
-            out += "\":";
-            AppendValue(out, *value, field.NumberText(item));
+    for (std::size_t i = 0; i < ItemFields().size(); ++i) {
+        const ItemField& field = ItemFields()[i];
+        if (field.member) {  // a number, the most of what an item holds
+            const std::optional<double>& number = item.*field.member;
+            if (!number) continue;
+            line.Put(keys[i]);
+            const std::string_view parsedFrom = field.NumberText(item);
+            line.Advance(parsedFrom.empty() ? Host::FormatJsonNumber(line.Here(), *number)
+                                            : Host::FormatParsedJsonNumber(line.Here(), parsedFrom, *number));
+        } else if (const auto value = field.read(item)) {
+            line.Put(keys[i]);
+            if (const bool* flag = std::get_if<bool>(&*value))
+                line.Put(*flag ? "true" : "false");
+            else if (const int* face = std::get_if<int>(&*value))
+                line.Put(std::to_string(*face));
+            else if (const std::string* text = std::get_if<std::string>(&*value))
+                line.PutJsonString(*text);
         }
     }
-    out += '}';
+    line.Put('}');
 }
 
 // One document, written as it goes: a file's items as they come, then what is known of

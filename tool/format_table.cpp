@@ -1,6 +1,7 @@
 #include "tool/formats.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "tool/item_fields.h"
 
@@ -62,8 +63,11 @@ const std::vector<Column>& Columns() {
 // One line of the table, written cell by cell, left to right; an empty cell is left out.
 class CRow {
 public:
-    explicit CRow(std::string& out) : m_out(out) { m_out.append(kIndent, ' '); }
-    void End() { m_out += '\n'; }
+    explicit CRow(std::string& out) : m_out(out) { Spaces(kIndent); }
+    void End() {
+        Put("\n");
+        m_out.append(m_line, m_used);
+    }
 
     void Cell(std::size_t column, std::string_view text) {
         if (text.empty()) return;
@@ -73,8 +77,8 @@ public:
         const std::size_t earliest = m_written ? m_position + kGap : m_position;
         const std::size_t start =
             place.rightAligned ? std::max(place.start + place.width, earliest + width) - width : std::max(place.start, earliest);
-        m_out.append(start - m_position, ' ');
-        m_out += text;
+        Spaces(start - m_position);
+        Put(text);
         m_position = start + width;
         m_written = true;
     }
@@ -88,7 +92,32 @@ public:
     }
 
 private:
+    // Into the line's own buffer, which goes to the output whole: one append per row,
+    // unless a row is longer than the buffer holds.
+    void Put(std::string_view text) {
+        if (m_used + text.size() > sizeof m_line) {
+            m_out.append(m_line, m_used);
+            m_used = 0;
+            if (text.size() > sizeof m_line) {
+                m_out += text;
+                return;
+            }
+        }
+        std::memcpy(m_line + m_used, text.data(), text.size());
+        m_used += text.size();
+    }
+    void Spaces(std::size_t count) {
+        for (char blanks[64]; count > 0;) {
+            const std::size_t some = std::min(count, sizeof blanks);
+            std::memset(blanks, ' ', some);
+            Put({blanks, some});
+            count -= some;
+        }
+    }
+
     std::string& m_out;
+    char m_line[1024];
+    std::size_t m_used = 0;
     std::size_t m_position = kIndent;
     bool m_written = false;
 };
@@ -146,12 +175,16 @@ public:
         if (item.station) row.TextCell(2, *item.station);
         for (std::size_t i = 3; i < columns.size(); ++i) {
             const ItemField& field = *columns[i].field;
+            if (field.member) {
+                if (const std::optional<double>& number = item.*field.member) {
+                    char text[400];  // the largest double has 309 digits before its point
+                    row.Cell(i, {text, Host::FormatFixed(text, sizeof text, *number, field.decimals, field.NumberText(item))});
+                }
+                continue;
+            }
             const auto value = field.read(item);
             if (!value) continue;
-            if (const double* number = std::get_if<double>(&*value)) {
-                char text[400];  // the largest double has 309 digits before its point
-                row.Cell(i, {text, Host::FormatFixed(text, sizeof text, *number, field.decimals, field.NumberText(item))});
-            } else if (const bool* flag = std::get_if<bool>(&*value)) {
+            if (const bool* flag = std::get_if<bool>(&*value)) {
                 row.Cell(i, *flag ? "yes" : "no");
             } else if (const int* face = std::get_if<int>(&*value)) {
                 row.Cell(i, std::to_string(*face));

@@ -20,6 +20,7 @@ struct ItemField {
     int width;            // table column: what a usual value needs; a longer one pushes the row on
     std::optional<FieldValue> (*read)(const ImportedItem& item);
     int number = -1;  // a number's NumberField, or -1
+    std::optional<double> ImportedItem::*member = nullptr;  // a number's, read without a FieldValue
 
     // The text a number was read from (ImportedItem::numberTexts), or nothing.
     std::string_view NumberText(const ImportedItem& item) const {
