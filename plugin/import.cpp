@@ -12,16 +12,15 @@
 // texts and tables, a path, a message text) means the process itself has none left, and
 // after a host object (receiver, value parser factory, value parsers, file list) has
 // thrown, nothing more should be asked of it.
-#include <algorithm>
 #include <cstdint>
 #include <new>
 
 #include "platform/input_file.h"
-#include "platform/large_memory.h"
 #include "plugin/boundary.h"
 #include "plugin/import_plugin.h"
 #include "reader/file_memory.h"
 #include "reader/parser.h"
+#include "reader/text_window.h"
 #include "resources/resource_string.h"
 
 namespace Plugin {
@@ -80,20 +79,11 @@ void CImportPluginImpl::ImportFile(const WString& path, IImportReceiver* receive
         return;
     }
 
-    // RapidXML parses in place and needs the terminator; the reader looks a little past
-    // it. A short read leaves the text ending at the bytes that arrived.
-    constexpr std::size_t kPadding = 1 + Reader::CParser::kDocumentPadding;
-    if (*size > SIZE_MAX - kPadding) throw Reader::CFileTooLarge();
-    const std::size_t capacity = *size + kPadding;
-    const Platform::CLargeBuffer buffer = Reader::FileMemory([&] { return Platform::AllocateLargeBuffer(capacity); });
-    const std::size_t read = file.Read(buffer.get(), *size);
-    std::fill(buffer.get() + read, buffer.get() + capacity, '\0');
-
-    {
-        Reader::CParser parser(receiver, &m_flags);
-        parser.ParseDocument(buffer.get());
-        receiver->SetProgress(100.0f);
-    }
+    // The first of the file's own memory, before anything is asked of the host for it.
+    Reader::CTextWindow text = Reader::FileMemory([&] { return Reader::CTextWindow(file, *size); });
+    Reader::CParser parser(receiver, &m_flags);
+    parser.ParseFile(text);
+    receiver->SetProgress(100.0f);
 }
 
 }  // namespace Plugin

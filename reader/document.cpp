@@ -4,6 +4,7 @@
 #include "reader/file_memory.h"
 #include "reader/parser.h"
 #include "reader/screen.h"
+#include "reader/text_window.h"
 #include "resources/resource_string.h"
 
 namespace Reader {
@@ -25,18 +26,22 @@ std::string_view ElementName(const char* open) {
     return {name, static_cast<std::size_t>(end - name)};
 }
 
-// One part of the buffer at a time parsed in place on its own, into the one document
+// One part of the text at a time parsed in place on its own, into the one document
 // object: the tree of a record lives only while the record is walked, in the document's
 // own first 64 KiB, which stay in the cache. The byte after the part, which belongs to
 // what surrounds it, is the part's terminator while RapidXML reads it.
 class CPartParser {
 public:
-    explicit CPartParser(char* buffer) : m_buffer(buffer) {
+    explicit CPartParser(CTextWindow& text) : m_text(text) {
         m_document.set_allocator(&Platform::AllocateLarge, &Platform::FreeLarge);
     }
 
-    XmlNode* Parse(const TextSpan& part) {
-        char* const end = m_buffer + part.end;
+    // The part's text, until the next part is brought.
+    char* Bring(const TextSpan& part) { return m_text.Bring(part.begin, part.end); }
+
+    // The part that Bring brought last, at `begin`.
+    XmlNode* Parse(char* begin, const TextSpan& part) {
+        char* const end = begin + (part.end - part.begin);
         const struct Restore {
             char* at;
             char byte;
@@ -44,14 +49,16 @@ public:
         } restore{end, *end};
         *end = '\0';
         m_document.clear();
-        FileMemory([&] { m_document.parse<kParseFlags>(m_buffer + part.begin); });
+        FileMemory([&] { m_document.parse<kParseFlags>(begin); });
         XmlNode* node = m_document.first_node();
-        if (!node) throw rapidxml::parse_error("expected a node", m_buffer + part.begin);
+        if (!node) throw rapidxml::parse_error("expected a node", begin);
         return node;
     }
 
+    XmlNode* Parse(const TextSpan& part) { return Parse(Bring(part), part); }
+
 private:
-    char* const m_buffer;
+    CTextWindow& m_text;
     XmlDocument m_document;
 };
 
@@ -59,28 +66,40 @@ private:
 
 }  // namespace
 
-void CParser::ParseDocument(char* buffer) {
+void CParser::ParseFile(CTextWindow& text) {
+#ifdef JXL_REFERENCE_READER
+    FileMemory([&] { text.ReadWhole(); });
+#endif
     DocumentOutline outline;
-    const Screened screened = FileMemory([&] { return ScreenDocument(buffer, outline); });
-    if (screened == Screened::Refused) {
-        ReportFormatError();
-        return;
-    }
+    Screened screened = FileMemory([&] { return ScreenDocument(text, outline); });
 #ifndef JXL_REFERENCE_READER
     // A text that RapidXML parses without an error is parsed a record at a time; any
-    // other is left to RapidXML whole, which tells exactly what it makes of it.
+    // other is left to RapidXML whole, which tells exactly what it makes of it. That is
+    // the text as read again, which the screen looks at again first.
     if (screened == Screened::WellFormed) {
         try {
-            ParseOutline(buffer, outline);
+            ParseOutline(text, outline);
         } catch (const rapidxml::parse_error&) {
             // Only if the screen and RapidXML disagreed about a part: the file is badly
             // formed all the same.
             ReportFormatError();
+        } catch (const CFileChanged&) {
+            // What the screen read is no longer there to be parsed.
+            ReportFormatError();
         }
         return;
     }
+    if (screened == Screened::Malformed) {
+        FileMemory([&] { text.ReadWhole(); });
+        outline = DocumentOutline();
+        screened = FileMemory([&] { return ScreenDocument(text, outline); });
+    }
 #endif
-    ParseWhole(buffer);
+    if (screened == Screened::Refused) {
+        ReportFormatError();
+        return;
+    }
+    ParseWhole(text.Begin());
 }
 
 void CParser::ParseWhole(char* buffer) {
@@ -116,9 +135,9 @@ void CParser::NoteEncoding(const XmlNode* declaration) {
 #ifndef JXL_REFERENCE_READER
 
 // The same steps as for the whole tree, over the outline the screen made.
-void CParser::ParseOutline(char* buffer, const DocumentOutline& outline) {
+void CParser::ParseOutline(CTextWindow& text, const DocumentOutline& outline) {
     m_receiver->SetProgress(50.0f);
-    CPartParser parts(buffer);
+    CPartParser parts(text);
     if (outline.declaration) NoteEncoding(parts.Parse(*outline.declaration));
 
     if (!outline.root) {
@@ -129,17 +148,20 @@ void CParser::ParseOutline(char* buffer, const DocumentOutline& outline) {
         if (outline.fieldBook) {
             RegisterHandlers();
             // Only a record that has a handler needs its tree.
-            for (const TextSpan& record : outline.fieldBookChildren)
-                if (const Handler* handler = HandlerFor(ElementName(buffer + record.begin)))
-                    (*handler)(parts.Parse(record));
+            for (const TextSpan& record : outline.fieldBookChildren) {
+                char* const begin = parts.Bring(record);
+                if (const Handler* handler = HandlerFor(ElementName(begin))) (*handler)(parts.Parse(begin, record));
+            }
         } else {
             ReportFormatError();
         }
     }
     if (m_flags->ParseReductionsNode) {
         if (outline.reductions) {
-            for (const TextSpan& point : outline.reductionsChildren)
-                if (ElementName(buffer + point.begin) == "Point") ParseReductionsPoint(parts.Parse(point));
+            for (const TextSpan& point : outline.reductionsChildren) {
+                char* const begin = parts.Bring(point);
+                if (ElementName(begin) == "Point") ParseReductionsPoint(parts.Parse(begin, point));
+            }
         } else {
             ReportFormatError();
         }

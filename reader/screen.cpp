@@ -114,23 +114,52 @@ enum class Step { Continue, Stop, Reject };
 // The same look as the plainest one, byte for byte, with the runs scanned in blocks.
 class CScreen {
 public:
-    CScreen(const char* text, DocumentOutline& outline)
-        : m_text(reinterpret_cast<const unsigned char*>(text)), m_p(m_text), m_outline(outline) {}
+    CScreen(CTextWindow& window, DocumentOutline& outline) : m_window(window), m_outline(outline) {
+        m_window.Advance(m_window.End());
+        Point();
+    }
 
+    // The look goes a step at a time: a run of blanks and one node, or its tag. A step
+    // that the window's end cut short (a text, a tag or a comment that goes on past it)
+    // stops as RapidXML does at the end of the text, and is taken again from its start
+    // once more of the text has come in; a step changes nothing until it has ended.
     Screened Run() {
         if (m_p[0] == 0xEF && m_p[1] == 0xBB && m_p[2] == 0xBF) m_p += 3;
         for (;;) {
+            const unsigned char* const start = m_p;
             m_p = SkipSpace(m_p);
-            if (*m_p == 0) return m_depth == 0 ? Screened::WellFormed : Screened::Malformed;
+            if (*m_p == 0) {
+                if (m_p == m_end && ReadOn(start)) continue;
+                return m_depth == 0 ? Screened::WellFormed : Screened::Malformed;
+            }
             if (m_depth == 0 && *m_p != '<') return Screened::Malformed;  // "expected <"
             const Step step = m_depth == 0 ? Markup() : Content();
-            if (step == Step::Stop) return Screened::Malformed;
+            if (step == Step::Continue) continue;
             if (step == Step::Reject) return Screened::Refused;
+            // No step looks further than kLookahead bytes past where it stops.
+            if (static_cast<std::size_t>(m_end - m_p) < kLookahead && ReadOn(start)) continue;
+            return Screened::Malformed;
         }
     }
 
 private:
-    std::size_t Offset(const unsigned char* p) const { return static_cast<std::size_t>(p - m_text); }
+    static constexpr std::size_t kLookahead = 64;
+
+    // More of the text, from the step at `start` on; false at its end.
+    bool ReadOn(const unsigned char* start) {
+        const bool more = m_window.Advance(reinterpret_cast<const char*>(start));
+        Point();
+        return more;
+    }
+
+    void Point() {
+        m_text = reinterpret_cast<const unsigned char*>(m_window.Begin());
+        m_end = reinterpret_cast<const unsigned char*>(m_window.End());
+        m_p = m_text;
+        m_base = m_window.Offset();
+    }
+
+    std::size_t Offset(const unsigned char* p) const { return m_base + static_cast<std::size_t>(p - m_text); }
 
     // The outline follows the elements of the first three levels. `open` is the tag's
     // '<', and the look is just past the tag.
@@ -334,8 +363,11 @@ private:
         return Step::Continue;
     }
 
-    const unsigned char* const m_text;
+    CTextWindow& m_window;
+    const unsigned char* m_text;  // the window
+    const unsigned char* m_end;   // its terminator
     const unsigned char* m_p;
+    std::size_t m_base;           // the window's offset in the text
     int m_depth = 0;
     DocumentOutline& m_outline;
     bool m_inRoot = false;                      // inside the first JOBFile
@@ -344,6 +376,6 @@ private:
 
 }  // namespace
 
-Screened ScreenDocument(const char* text, DocumentOutline& outline) { return CScreen(text, outline).Run(); }
+Screened ScreenDocument(CTextWindow& text, DocumentOutline& outline) { return CScreen(text, outline).Run(); }
 
 }  // namespace Reader

@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "reader/text_window.h"
+
 namespace Reader {
 
 // Elements may nest this deep; the root element is level 1. RapidXML parses elements
@@ -32,7 +34,7 @@ enum class Screened {
     Refused,     // RapidXML would misread the text, or overflow the stack
 };
 
-// One pass over the zero-terminated `text` exactly as RapidXML reads it with the reader's
+// One pass over the text exactly as RapidXML reads it with the reader's
 // flags, so that comments, CDATA, processing instructions, the DOCTYPE and attribute
 // values are never taken for elements; it stops where RapidXML would stop with an error.
 //
@@ -44,9 +46,8 @@ enum class Screened {
 // For a text it finds well formed, `outline` holds where its parts are, so that each can
 // be parsed on its own; otherwise it holds what was seen before the look stopped.
 //
-// The look reads the text in blocks of 16 bytes: at least kScreenPadding readable bytes
-// must follow its terminator.
-constexpr std::size_t kScreenPadding = 16;
-Screened ScreenDocument(const char* text, DocumentOutline& outline);
+// The text is read through `text` from its first window on, to the end or to where the look
+// stopped. Offsets are the file's.
+Screened ScreenDocument(CTextWindow& text, DocumentOutline& outline);
 
 }  // namespace Reader

@@ -82,9 +82,9 @@ void* WrappedAllocateLarge(std::size_t size) {
     return RealAllocateLarge(size);
 }
 
-int RealScreenDocument(const char* text, void* outline) __asm__("__real_" JXL_SCREEN_DOCUMENT);
-int WrappedScreenDocument(const char* text, void* outline) __asm__("__wrap_" JXL_SCREEN_DOCUMENT);
-int WrappedScreenDocument(const char* text, void* outline) {
+int RealScreenDocument(void* text, void* outline) __asm__("__real_" JXL_SCREEN_DOCUMENT);
+int WrappedScreenDocument(void* text, void* outline) __asm__("__wrap_" JXL_SCREEN_DOCUMENT);
+int WrappedScreenDocument(void* text, void* outline) {
     struct Inside {
         Inside() { g_where = Where::Screen; }
         ~Inside() { g_where = Where::Elsewhere; }
@@ -265,11 +265,16 @@ TEST(AllocationFailure, AFileTooLargeForTheMemoryLeft) {
         {"the first file's buffer", Where::Large, 0, Joined({{Call("BeginFile", large)}, kOutOfMemory, smallFile})},
         {"the first file's outline", Where::Screen, 0,
          Joined({{Call("BeginFile", large)}, Support::ParsersMade(), Support::ParsersReleased(), kOutOfMemory, smallFile})},
-        {"the tree of the first file's second record", Where::Large, 1,
+        // The first file is longer than the screen's first read: the walk reads it again
+        // whole, into a window grown for it.
+        {"the first file's window, grown for the walk", Where::Large, 1,
+         Joined({{Call("BeginFile", large)}, Support::ParsersMade(), {R"({"op":"SetProgress","arg":50})"},
+                 Support::ParsersReleased(), kOutOfMemory, smallFile})},
+        {"the tree of the first file's second record", Where::Large, 2,
          Joined({{Call("BeginFile", large)}, Support::ParsersMade(),
                  {R"({"op":"SetProgress","arg":50})", Call("AddStation", "S0")}, Support::ParsersReleased(),
                  kOutOfMemory, smallFile})},
-        {"the second file's buffer", Where::Large, 2, Joined({largeFile, {Call("BeginFile", small)}, kOutOfMemory})},
+        {"the second file's buffer", Where::Large, 3, Joined({largeFile, {Call("BeginFile", small)}, kOutOfMemory})},
     };
     Plugin::IGroundBasedMIP* plugin = CreatePlugin();
     ASSERT_NE(plugin, nullptr);
