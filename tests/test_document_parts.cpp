@@ -3,8 +3,11 @@
 // must make no difference to the host.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
+#include "host/file_list.h"
+#include "host/receiver.h"
 #include "support.h"
 
 namespace {
@@ -75,6 +78,104 @@ TEST(DocumentParts, RecordsLargerThanTheFirstNodeMemory) {
             {"op":"AddStation","arg":"S2"}
         )"},
     });
+}
+
+// The text is read a window at a time: the first of 4 KiB, then 8, 16 and so on. Every kind
+// of node, tag and reference, cut by a window's edge at each of its bytes, must read as it
+// reads whole.
+TEST(DocumentParts, WhereverAWindowEnds) {
+    const std::string parts =
+        "<StationRecord ID='a&amp;b' note=\"&#x3e;\"><StationName>S&#49;&lt;</StationName></StationRecord>"
+        "<!-- <x> --><![CDATA[</FieldBook>]]><?pi <y>?><Other/>\n\t "
+        "<StationRecord><StationName>S2</StationName></Other >";
+    const std::string stations = R"(
+        {"op":"AddStation","arg":"S1<"}
+        {"op":"AddStation","arg":"S2"}
+    )";
+    std::vector<Support::TraceCase> whole, cut;
+    for (const std::size_t edge : {std::size_t{4096}, std::size_t{12288}}) {
+        for (std::size_t shift = 0; shift <= parts.size() + 2; ++shift) {
+            // The parts start `shift` bytes before the edge.
+            const std::size_t before = edge - shift - std::string("<JOBFile><FieldBook><!---->").size();
+            const std::string job = Job("<!--" + std::string(before, 'x') + "-->" + parts);
+            whole.push_back({"edge " + std::to_string(edge) + ", parts " + std::to_string(shift) + " bytes before it",
+                             job, stations});
+            // And the same document cut short at the edge.
+            cut.push_back({"cut at edge " + std::to_string(edge) + ", " + std::to_string(shift) + " bytes into the parts",
+                             job.substr(0, edge), R"(
+                                {"op":"SetResult","arg":-1}
+                                {"op":"ShowMessage","arg":"Ошибка в формате файла"}
+                                {"op":"SetProgress","arg":100}
+                             )"});
+        }
+    }
+    ExpectTraces(Slice::Walk, whole);
+    ExpectTraces(Slice::File, cut);
+}
+
+// A single node longer than any read so far: the window grows to hold it, for the screen
+// and again for the walk.
+TEST(DocumentParts, PartsLongerThanTheWindow) {
+    const std::string text(3 << 20, 't');
+    ExpectTraces(Slice::Walk, {
+        {"a text of 3 MiB between records",
+         Job(Station("S1") + text + Station("S2")), R"(
+             {"op":"AddStation","arg":"S1"}
+             {"op":"AddStation","arg":"S2"}
+         )"},
+        {"a record of 3 MiB",
+         Job(Station("S1") + "<StationRecord><StationName>S2</StationName>" + text + "</StationRecord>"), R"(
+             {"op":"AddStation","arg":"S1"}
+             {"op":"AddStation","arg":"S2"}
+         )"},
+        {"a comment of 3 MiB before the root", "<!--" + text + "-->" + Job(Station("S1")), R"(
+             {"op":"AddStation","arg":"S1"}
+         )"},
+    });
+}
+
+// The file is read twice: once by the screen, then a part at a time by the walk. A file
+// that changes in between is reported as badly formed from the first part that differs;
+// RapidXML never parses text the screen has not read.
+TEST(DocumentParts, AFileThatChangesBetweenTheReadings) {
+    std::string stations;
+    for (int i = 0; i < 400; ++i) stations += Station("S" + std::to_string(1000 + i));  // some 28 KB
+    const std::string job = Job(stations);
+    std::string deep;
+    for (int i = 0; i < 100000; ++i) deep += "<a>";
+    const struct {
+        const char* behaviour;
+        std::string replacement;
+    } cases[] = {
+        {"a name changed, the length kept", Job("<StationRecord><StationName>X" + stations.substr(29))},
+        {"cut short", job.substr(0, job.size() / 2)},
+        {"emptied", ""},
+        {"nested far deeper than the screen allows", Job("<StationRecord>" + deep + stations)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        const std::string path = Support::WriteScratchFile("changing.jxl", job);
+        // Rewrites the file once the screen has read it, before the first record comes.
+        class CRewritingReceiver final : public Host::CRecordingReceiver {
+        public:
+            CRewritingReceiver(Host::CallRecorder* recorder, std::string path, std::string bytes)
+                : CRecordingReceiver(recorder), m_path(std::move(path)), m_bytes(std::move(bytes)) {}
+            void SetProgress(float percent) override {
+                if (percent == 50.0f) Support::WriteScratchFile("changing.jxl", m_bytes);
+                CRecordingReceiver::SetProgress(percent);
+            }
+
+        private:
+            std::string m_path, m_bytes;
+        };
+        Support::PluginPtr plugin = Support::CreatePlugin();
+        Host::CFileList files = Support::FileList({path});
+        Host::CallRecorder recorder;
+        CRewritingReceiver receiver(&recorder, path, c.replacement);
+        plugin->Import(&files, &receiver);
+        EXPECT_EQ(Support::TraceOf(recorder), Support::Framed(Slice::Walk, path, {
+            R"({"op":"SetResult","arg":-1})", R"({"op":"ShowMessage","arg":"Ошибка в формате файла"})"}));
+    }
 }
 
 }  // namespace
