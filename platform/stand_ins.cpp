@@ -1,4 +1,5 @@
 // Stand-ins for the Windows calls on other systems.
+#include "platform/bstr.h"
 #include "platform/win32.h"
 
 #include <cstdlib>
@@ -184,3 +185,5 @@ UINT SysStringLen(BSTR text) {
 }
 
 HMODULE Platform::OwnModule() { return reinterpret_cast<HMODULE>(&g_ownModule); }
+
+BSTR Platform::AllocateBstr(const WChar* text) { return ::SysAllocString(text); }

@@ -1,9 +1,9 @@
-// Import: every file of the host's list, one after another, each read whole and walked
-// by a parser of its own.
+// Import: every file of the host's list, one after another, each read through a window
+// of its own and walked by a parser of its own.
 //
 // When a failure stops a file, the host hears of it for that file: SetResult(-1), then a
 // message, and no final progress. Only one kind lets the import go on with the next file:
-// memory running out for what grows with the file itself, the buffer its text is read
+// memory running out for what grows with the file itself, the window its text is read
 // into, the screen's outline of its records and the trees RapidXML builds of it, each
 // taken inside Reader::FileMemory. No host object is called while they are taken, so no
 // failure of a host object can be taken for the file's; and once they are freed, the next
