@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
-
+#include <cstdint>
 
 namespace Host {
 namespace {
@@ -10,13 +10,70 @@ namespace {
 bool IsBlank(Plugin::WChar c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The common case, a short plain decimal ("45.2910", "-0.0344", "1e5"), read without a
+// copy: its digits as one integer of at most 2^53 and a power of ten of at most 22 make
+// two doubles that are exact, so one division or multiplication rounds to the nearest
+// double, as the full reading does. Answers nothing when the text is not of that shape,
+// accepted or not: the full reading decides those. `end` null: the text ends at its zero.
+std::optional<double> ReadShortDecimal(const Plugin::WChar* p, const Plugin::WChar* end) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr std::uint64_t kExact = std::uint64_t{1} << 53;
+    const auto at = [end](const Plugin::WChar* q) -> Plugin::WChar { return q == end ? Plugin::WChar(0) : *q; };
+    while (IsBlank(at(p))) ++p;
+    const bool negative = at(p) == '-';
+    if (at(p) == '+' || at(p) == '-') ++p;
+    std::uint64_t mantissa = 0;
+    int scale = 0;  // value = mantissa * 10^scale
+    bool anyDigit = false;
+    for (Plugin::WChar c; (c = at(p)) >= '0' && c <= '9'; ++p) {
+        mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+        if (mantissa > kExact) return std::nullopt;
+        anyDigit = true;
+    }
+    if (at(p) == '.') {
+        for (Plugin::WChar c; (c = at(++p)) >= '0' && c <= '9';) {
+            mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+            if (mantissa > kExact || --scale < -1000) return std::nullopt;
+            anyDigit = true;
+        }
+    }
+    if (!anyDigit) return std::nullopt;
+    if (at(p) == 'e' || at(p) == 'E') {
+        ++p;
+        const bool negativeExponent = at(p) == '-';
+        if (at(p) == '+' || at(p) == '-') ++p;
+        int exponent = 0;
+        bool anyExponentDigit = false;
+        for (Plugin::WChar c; (c = at(p)) >= '0' && c <= '9'; ++p) {
+            exponent = exponent * 10 + (c - '0');
+            if (exponent > 1000) return std::nullopt;
+            anyExponentDigit = true;
+        }
+        if (!anyExponentDigit) return std::nullopt;
+        scale += negativeExponent ? -exponent : exponent;
+    }
+    while (IsBlank(at(p))) ++p;
+    if (at(p) != 0 || (end && p != end)) return std::nullopt;
+    if (scale < -22 || scale > 22) return std::nullopt;
+    const auto digits = static_cast<double>(mantissa);
+    const double value = scale < 0 ? digits / kPowers[-scale] : digits * kPowers[scale];
+    return negative ? -value : value;
+}
+
+std::optional<double> ReadDecimal(Plugin::WStringView text);
+
 class CValueParser final : public CRecordedObject<Plugin::IValueParser> {
 public:
     CValueParser(CallRecorder* recorder, const char* label) : CRecordedObject(recorder, label) {}
 
     bool Parse(const Plugin::WChar* text, double* value) override {
-        const Plugin::WStringView view = text ? Plugin::WStringView(text) : Plugin::WStringView();
-        const std::optional<double> result = ParseDecimal(view);
+        std::optional<double> result;
+        Plugin::WStringView view;
+        if (m_recorder || !text || !(result = ReadShortDecimal(text, nullptr))) {
+            view = text ? Plugin::WStringView(text) : Plugin::WStringView();
+            result = ParseDecimal(view);
+        }
         if (m_recorder) {
             CallEvent event{Op::Parse, CallEvent::Kind::Text};
             event.text = view;
@@ -27,12 +84,18 @@ public:
         if (result) *value = *result;
         return result.has_value();
     }
-
 };
 
 }  // namespace
 
 std::optional<double> ParseDecimal(Plugin::WStringView text) {
+    if (const auto value = ReadShortDecimal(text.data(), text.data() + text.size())) return value;
+    return ReadDecimal(text);
+}
+
+namespace {
+
+std::optional<double> ReadDecimal(Plugin::WStringView text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
 
@@ -87,6 +150,8 @@ std::optional<double> ParseDecimal(Plugin::WStringView text) {
     }
     return negative ? -value : value;
 }
+
+}  // namespace
 
 Plugin::IValueParser* CValueParserFactory::Make(Op op, const char* label, std::int32_t kind) {
     if (m_recorder) {
