@@ -97,6 +97,7 @@ private:
 
     // Readers the handlers share.
     bool ParseCircle(XmlNode* record, const CDecodedText& name);
+    const TargetEntry* FindTarget(Plugin::WStringView id);
     void ParseGrid(XmlNode* grid);
     void ParseFeatures(XmlNode* features, AttributeList& attributes);
     void ForwardLinearValue(const char* text, ReceiverSetter setter);
@@ -117,6 +118,10 @@ private:
     std::map<std::string, Handler, std::less<>> m_handlers;
     std::map<Plugin::WString, AtmosphereEntry, std::less<>> m_atmospheres;
     std::map<Plugin::WString, TargetEntry, std::less<>> m_targets;
+    // The entry of m_targets found last and its ID: observations name one target record
+    // after another, and an entry never changes once stored.
+    Plugin::WString m_lastTargetId;
+    const TargetEntry* m_lastTarget = nullptr;
     // Kept from record to record, so that their memory serves every point.
     AttributeList m_attributes;
     Plugin::WString m_code;
