@@ -63,9 +63,17 @@ private:
     // The text of the first child element (or attribute) of this name; the empty text
     // when there is none, which every handler treats as it treats an empty one.
     CDecodedText DecodeChild(const XmlNode* parent, std::string_view name) const {
-        const XmlNode* child = FirstChild(parent, name);
-        return DecodeText(child ? child->value() : "");
+        return DecodeText(ChildValue(parent, name));
     }
+    // The same text before it is decoded.
+    static const char* ChildValue(const XmlNode* parent, std::string_view name) {
+        const XmlNode* child = FirstChild(parent, name);
+        return child ? child->value() : "";
+    }
+    // Whether the file text decodes to exactly this ASCII text. Texts that are only
+    // compared need no wide copy: ASCII reads the same in every code page a declaration
+    // can select, so only a text with other bytes is decoded to be compared.
+    bool TextIs(const char* text, std::string_view ascii) const;
     CDecodedText DecodeAttribute(const XmlNode* node, std::string_view name) const {
         const XmlAttribute* attribute = FirstAttribute(node, name);
         return DecodeText(attribute ? attribute->value() : "");

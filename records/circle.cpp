@@ -24,9 +24,9 @@ bool CParser::ParseCircle(XmlNode* record, const CDecodedText& name) {
             m_receiver->SetSlopeDistance(*distance);
         }
     }
-    const CDecodedText face = DecodeChild(circle, "Face");
-    if (face == WIDE("Face1")) m_receiver->SetFace(false);
-    else if (face == WIDE("Face2")) m_receiver->SetFace(true);
+    const char* const face = ChildValue(circle, "Face");
+    if (TextIs(face, "Face1")) m_receiver->SetFace(false);
+    else if (TextIs(face, "Face2")) m_receiver->SetFace(true);
     return true;
 }
 
