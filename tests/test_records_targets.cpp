@@ -161,6 +161,39 @@ TEST(TargetRecords, AreFoundOnlyEarlierAndByExactlyTheSameId) {
     });
 }
 
+// Observations one after another, each naming its own target (or none): every one finds
+// exactly the entry its ID names, whichever target the one before it found or missed.
+TEST(TargetRecords, AreFoundAnewForEveryObservation) {
+    const auto target = [](const std::string& id, const std::string& height) {
+        return Target(id, "<TargetHeight>" + height + "</TargetHeight>");
+    };
+    const auto stored = [](const std::string& height) {
+        return R"({"op":"Parse","parser":"linear","arg":")" + height + R"(","result":)" + height + "}\n";
+    };
+    const auto aimedAt = [](const std::string& height) {
+        std::string trace = "{\"op\":\"AddObservation\",\"arg\":\"P1\"}\n";
+        if (!height.empty()) trace += R"({"op":"SetTargetHeight","arg":)" + height + "}\n";
+        return trace + kDistanceParse + "{\"op\":\"SetSlopeDistance\",\"arg\":100}\n";
+    };
+    const std::string withoutTargetId =
+        "<PointRecord><Name>P1</Name><Circle><EDMDistance>100.0</EDMDistance></Circle></PointRecord>";
+    ExpectTraces(Slice::Walk, {
+        {"in turn, with misses between",
+         FieldBook(target("t1", "1") + target("t2", "2") + Observation("t1") + Observation("t1") +
+                   Observation("t2") + Observation("t1") + Observation("t") + Observation("t1") +
+                   Observation("t12") + Observation("t1") + withoutTargetId + Observation("t1") +
+                   Observation("") + Observation("t2")),
+         stored("1") + stored("2") + aimedAt("1") + aimedAt("1") + aimedAt("2") + aimedAt("1") + aimedAt("") +
+             aimedAt("1") + aimedAt("") + aimedAt("1") + aimedAt("") + aimedAt("1") + aimedAt("") + aimedAt("2")},
+        {"missed, then recorded, then found",
+         FieldBook(Observation("t3") + target("t3", "3") + Observation("t3") + Observation("t3")),
+         aimedAt("") + stored("3") + aimedAt("3") + aimedAt("3")},
+        {"a later record of the same id changes nothing",
+         FieldBook(target("t1", "1") + Observation("t1") + target("t1", "9") + Observation("t1")),
+         stored("1") + aimedAt("1") + stored("9") + aimedAt("1")},
+    });
+}
+
 TEST(TargetRecords, NeedANonEmptyIdAttribute) {
     const std::string values = "<PrismConstant>0.5</PrismConstant><TargetHeight>2</TargetHeight>";
     const std::string observed = R"({"op":"AddObservation","arg":"P1"})" + kDistanceParse +

@@ -43,4 +43,66 @@ TEST(RecordTexts, KeepEveryCharacterOfNamesCodesAndIds) {
     });
 }
 
+// The words a record is only compared with ("true", "Face1", "KeyedIn", "Feature",
+// "Attribute") match only themselves, whatever other bytes stand in or around them and in
+// either code page a declaration selects; character references that spell them do match.
+TEST(RecordTexts, MatchTheComparedWordsExactly) {
+    const auto document = [](const std::string& encoding, const std::string& deleted, const std::string& face,
+                             const std::string& method, const std::string& feature, const std::string& attribute) {
+        return R"(<?xml version="1.0" encoding=")" + encoding + R"("?><JOBFile><FieldBook>)"
+               "<PointRecord><Deleted>" + deleted + "</Deleted><Name>P1</Name><Circle><Face>" + face +
+               "</Face></Circle></PointRecord>"
+               "<PointRecord><Deleted>" + deleted + "</Deleted><Name>P2</Name><SurveyMethod>" + method +
+               "</SurveyMethod><Code>C</Code><Features><" + feature + "><" + attribute +
+               "><Name>A</Name><Value>1</Value></" + attribute + "></" + feature + "></Features></PointRecord>"
+               "</FieldBook><Reductions/></JOBFile>";
+    };
+    const std::string matched = R"(
+        {"op":"AddObservation","arg":"P1"}
+        {"op":"SetFace","arg":false}
+        {"op":"AddPoint","arg":"P2"}
+        {"op":"MarkKeyedIn"}
+        {"op":"SetKeyedInFlag","arg":false}
+        {"op":"SetCode","arg":"C /A=1"}
+    )";
+    const std::string unmatched = R"(
+        {"op":"AddObservation","arg":"P1"}
+        {"op":"AddPoint","arg":"P2"}
+        {"op":"SetCode","arg":"C"}
+    )";
+    const std::string unmatchedButFeatures = R"(
+        {"op":"AddObservation","arg":"P1"}
+        {"op":"AddPoint","arg":"P2"}
+        {"op":"SetCode","arg":"C /A=1"}
+    )";
+    const std::string accent = "\xC3\xA9";  // é in UTF-8; two letters in windows-1251
+    ExpectTraces(Slice::Walk, {
+        {"the words", document("UTF-8", "false", "Face1", "KeyedIn", "Feature", "Attribute"), matched},
+        {"the words, windows-1251", document("windows-1251", "false", "Face1", "KeyedIn", "Feature", "Attribute"),
+         matched},
+        {"spelled by references", document("UTF-8", "&#116;rue", "Face&#x31;", "Keyed&#73;n", "Feature", "Attribute"),
+         ""},
+        {"spelled by references, not deleted",
+         document("UTF-8", "&#102;alse", "Face&#x31;", "Keyed&#73;n", "Feature", "Attribute"), matched},
+        {"a letter more after each",
+         document("UTF-8", "true" + accent, "Face1" + accent, "KeyedIn" + accent, "Feature" + accent,
+                  "Attribute" + accent),
+         unmatched},
+        {"a letter more after each, windows-1251",
+         document("windows-1251", "true" + accent, "Face1" + accent, "KeyedIn" + accent, "Feature" + accent,
+                  "Attribute" + accent),
+         unmatched},
+        {"a letter in place of the last",
+         document("UTF-8", "tru" + accent, "Face" + accent, "KeyedI" + accent, "Featur" + accent,
+                  "Attribut" + accent),
+         unmatched},
+        {"a letter before each",
+         document("UTF-8", accent + "true", accent + "Face1", accent + "KeyedIn", "Feature", "Attribute"),
+         unmatchedButFeatures},
+        {"a malformed byte after each",
+         document("UTF-8", "true\xFF", "Face1\xFF", "KeyedIn\xFF", "Feature", "Attribute"),
+         unmatchedButFeatures},
+    });
+}
+
 }  // namespace
