@@ -14,12 +14,17 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // copy: its digits as one integer of at most 2^53 and a power of ten of at most 22 make
 // two doubles that are exact, so one division or multiplication rounds to the nearest
 // double, as the full reading does. Answers nothing when the text is not of that shape,
-// accepted or not: the full reading decides those. `end` null: the text ends at its zero.
+// accepted or not: the full reading decides those. kTerminated: the text ends at its zero,
+// and `end` is not used.
+template <bool kTerminated>
 std::optional<double> ReadShortDecimal(const Plugin::WChar* p, const Plugin::WChar* end) {
     static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                          1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     constexpr std::uint64_t kExact = std::uint64_t{1} << 53;
-    const auto at = [end](const Plugin::WChar* q) -> Plugin::WChar { return q == end ? Plugin::WChar(0) : *q; };
+    const auto at = [end](const Plugin::WChar* q) -> Plugin::WChar {
+        if constexpr (kTerminated) return *q;
+        else return q == end ? Plugin::WChar(0) : *q;
+    };
     while (IsBlank(at(p))) ++p;
     const bool negative = at(p) == '-';
     if (at(p) == '+' || at(p) == '-') ++p;
@@ -54,7 +59,7 @@ std::optional<double> ReadShortDecimal(const Plugin::WChar* p, const Plugin::WCh
         scale += negativeExponent ? -exponent : exponent;
     }
     while (IsBlank(at(p))) ++p;
-    if (at(p) != 0 || (end && p != end)) return std::nullopt;
+    if (at(p) != 0 || (!kTerminated && p != end)) return std::nullopt;
     if (scale < -22 || scale > 22) return std::nullopt;
     const auto digits = static_cast<double>(mantissa);
     const double value = scale < 0 ? digits / kPowers[-scale] : digits * kPowers[scale];
@@ -70,7 +75,7 @@ public:
     bool Parse(const Plugin::WChar* text, double* value) override {
         std::optional<double> result;
         Plugin::WStringView view;
-        if (m_recorder || !text || !(result = ReadShortDecimal(text, nullptr))) {
+        if (m_recorder || !text || !(result = ReadShortDecimal<true>(text, nullptr))) {
             view = text ? Plugin::WStringView(text) : Plugin::WStringView();
             result = ParseDecimal(view);
         }
@@ -89,7 +94,7 @@ public:
 }  // namespace
 
 std::optional<double> ParseDecimal(Plugin::WStringView text) {
-    if (const auto value = ReadShortDecimal(text.data(), text.data() + text.size())) return value;
+    if (const auto value = ReadShortDecimal<false>(text.data(), text.data() + text.size())) return value;
     return ReadDecimal(text);
 }
 
