@@ -512,13 +512,27 @@ char* CCallLineWriter::PutNumber(char* q, double value, Plugin::WStringView pars
     return q + m_lastLength;
 }
 
+std::size_t CCallLineWriter::MaxLength(const CallEvent& event) {
+    return 160 + 2 * kJsonNumberSize + 6 * event.text.size();
+}
+
 void CCallLineWriter::Append(std::string& out, const CallEvent& event) {
-    // Room for the longest line this call can give, then the line written in place and the
-    // rest given back: one resize instead of an append per piece.
+    // A line of the usual length is written on the stack and appended whole: a resize of the
+    // output for the longest line it could be would fill that with zeros first. A longer
+    // one is written in place, into room made for it, and the rest given back.
+    constexpr std::size_t kUsual = 512;
+    if (MaxLength(event) <= kUsual) {
+        char line[kUsual];
+        out.append(line, static_cast<std::size_t>(Write(line, event) - line));
+        return;
+    }
     const std::size_t start = out.size();
-    out.resize(start + 160 + 2 * kJsonNumberSize + 6 * event.text.size());
+    out.resize(start + MaxLength(event));
     char* const begin = &out[start];
-    char* q = begin;
+    out.resize(start + static_cast<std::size_t>(Write(begin, event) - begin));
+}
+
+char* CCallLineWriter::Write(char* q, const CallEvent& event) {
     const std::size_t op = static_cast<std::size_t>(event.op);
     if (event.op == Op::Parse) {
         q = Put(q, "{\"op\":\"Parse\",\"parser\":\"");
@@ -551,7 +565,7 @@ void CCallLineWriter::Append(std::string& out, const CallEvent& event) {
         }
         *q++ = '}';
     }
-    out.resize(start + static_cast<std::size_t>(q - begin));
+    return q;
 }
 
 void AppendJsonLine(std::string& out, const CallEvent& event) { CCallLineWriter().Append(out, event); }

@@ -93,6 +93,9 @@ public:
     void Append(std::string& out, const CallEvent& event);
 
 private:
+    // The line from `q` on, at most MaxLength bytes; returns its end.
+    char* Write(char* q, const CallEvent& event);
+    static std::size_t MaxLength(const CallEvent& event);
     char* PutNumber(char* out, double value, Plugin::WStringView parsedFrom);
 
     bool m_hasLast = false;

@@ -73,11 +73,11 @@ public:
     CValueParser(CallRecorder* recorder, const char* label) : CRecordedObject(recorder, label) {}
 
     bool Parse(const Plugin::WChar* text, double* value) override {
-        std::optional<double> result;
+        std::optional<double> result = text ? ReadShortDecimal<true>(text, nullptr) : std::nullopt;
         Plugin::WStringView view;
-        if (m_recorder || !text || !(result = ReadShortDecimal<true>(text, nullptr))) {
+        if (m_recorder || !result) {
             view = text ? Plugin::WStringView(text) : Plugin::WStringView();
-            result = ParseDecimal(view);
+            if (!result) result = ParseDecimal(view);
         }
         if (m_recorder) {
             CallEvent event{Op::Parse, CallEvent::Kind::Text};
