@@ -107,10 +107,14 @@ private:
         m_used += text.size();
     }
     void Spaces(std::size_t count) {
-        for (char blanks[64]; count > 0;) {
-            const std::size_t some = std::min(count, sizeof blanks);
-            std::memset(blanks, ' ', some);
-            Put({blanks, some});
+        while (count > 0) {
+            if (m_used == sizeof m_line) {
+                m_out.append(m_line, m_used);
+                m_used = 0;
+            }
+            const std::size_t some = std::min(count, sizeof m_line - m_used);
+            std::memset(m_line + m_used, ' ', some);
+            m_used += some;
             count -= some;
         }
     }
