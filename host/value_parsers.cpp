@@ -77,7 +77,7 @@ public:
         Plugin::WStringView view;
         if (m_recorder || !result) {
             view = text ? Plugin::WStringView(text) : Plugin::WStringView();
-            if (!result) result = ParseDecimal(view);
+            if (!result) result = ReadDecimal(view);  // the short reading has had its say
         }
         if (m_recorder) {
             CallEvent event{Op::Parse, CallEvent::Kind::Text};

@@ -61,7 +61,7 @@ std::size_t CInputFile::ReadAt(std::uint64_t offset, char* buffer, std::size_t c
     // Fresh pages are brought in one write each before the read fills them: under Wine a
     // read into pages never touched costs half as much again as the same read after the
     // writes (about 60 ms more for 100 MB), and on Windows the faults are the same either
-    // way. A large buffer is always fresh, straight from VirtualAlloc.
+    // way. A read window is fresh from VirtualAlloc when it is made or grown.
     constexpr std::size_t kPage = 4096;
     if (count > 16 * kPage)
         for (std::size_t at = 0; at < count; at += kPage) buffer[at] = 0;

@@ -63,7 +63,6 @@ std::string Utf8(const CallEvent& event) {
 
 void CImportSummary::Add(const CallEvent& event) {
     m_format.Call(event);
-    if (!m_items) return AddToCounts(event);
     switch (event.op) {
     case Op::BeginFile:
     case Op::ShowMessage:
@@ -72,6 +71,12 @@ void CImportSummary::Add(const CallEvent& event) {
     case Op::AddStation: return Open(ImportedItem::Kind::Station, event);
     case Op::AddObservation: return Open(ImportedItem::Kind::Observation, event);
     case Op::AddPoint: return Open(ImportedItem::Kind::Point, event);
+    default: return m_items ? AddToItem(event) : AddToCounts(event);
+    }
+}
+
+void CImportSummary::AddToItem(const CallEvent& event) {
+    switch (event.op) {
     case Op::MarkKeyedIn: Item().keyedIn = true; return;
     case Op::SetCode: Item().code = Utf8(event); return;
     case Op::SetFace: Item().face2 = event.flag; return;
@@ -116,16 +121,9 @@ void CImportSummary::AddToFile(const CallEvent& event) {
     }
 }
 
-// The file's calls and counts, no more.
+// Without items kept, a value still opens an item when none is open, so that it is counted.
 void CImportSummary::AddToCounts(const CallEvent& event) {
     switch (event.op) {
-    case Op::BeginFile:
-    case Op::ShowMessage:
-    case Op::SetResult:
-    case Op::SetProgress: return AddToFile(event);
-    case Op::AddStation: return Open(ImportedItem::Kind::Station, event);
-    case Op::AddObservation: return Open(ImportedItem::Kind::Observation, event);
-    case Op::AddPoint: return Open(ImportedItem::Kind::Point, event);
     case Op::MarkKeyedIn: case Op::SetCode: case Op::SetFace: case Op::SetKeyedInFlag: case Op::SetInstrumentHeight:
     case Op::SetPressure: case Op::SetTemperature: case Op::SetTargetHeight: case Op::SetHorizontalCircle:
     case Op::SetVerticalCircle: case Op::SetSlopeDistance: case Op::SetNorth: case Op::SetEast: case Op::SetElevation:

@@ -136,7 +136,10 @@ private:
     void CloseItem();
     void CloseFile();
     void SetNumber(std::optional<double> ImportedItem::*member, NumberField field, double value);
+    // A file's own call; a call that fills the open item; with no items kept, the same
+    // call counted only.
     void AddToFile(const Host::CallEvent& event);
+    void AddToItem(const Host::CallEvent& event);
     void AddToCounts(const Host::CallEvent& event);
 
     CFormat& m_format;
