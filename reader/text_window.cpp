@@ -24,15 +24,8 @@ constexpr std::size_t kMaxRead = std::size_t{4} << 20;
 
 std::size_t RoundUp(std::size_t value) { return (value + kBlock - 1) / kBlock * kBlock; }
 
-// Two running sums, the second of the first's values (Fletcher's), so that bytes moved
-// within a block change it as well as bytes changed. Not proof against a writer that
-// means to deceive it: against one that writes while the file is imported.
-struct BlockSum {
-    std::uint64_t plain = 0, running = 0;
-};
-
-BlockSum Sum(const char* bytes, std::size_t size) {
-    BlockSum sum;
+CTextWindow::BlockSum Sum(const char* bytes, std::size_t size) {
+    CTextWindow::BlockSum sum;
     std::size_t i = 0;
 #if JXL_SUM_SSE2
     __m128i plain = _mm_setzero_si128(), running = _mm_setzero_si128();
@@ -77,7 +70,7 @@ bool CTextWindow::Advance(const char* keep) {
     const std::size_t arrived = Read(m_textEnd, into, count);
     for (std::size_t at = 0; at < arrived; at += kBlock) {
         const BlockSum sum = Sum(into + at, std::min(kBlock, arrived - at));
-        FileMemory([&] { m_sums.insert(m_sums.end(), {sum.plain, sum.running}); });
+        FileMemory([&] { m_sums.push_back(sum); });
     }
     m_textEnd += arrived;
     m_atEnd = arrived < count || m_textEnd == m_size;
@@ -106,9 +99,8 @@ char* CTextWindow::Bring(std::size_t begin, std::size_t end) {
     Terminate(arrived);
     if (arrived != count) throw CFileChanged();
     for (std::size_t at = 0; at < arrived; at += kBlock) {
-        const BlockSum sum = Sum(Begin() + at, std::min(kBlock, arrived - at));
         const std::size_t block = (from + at) / kBlock;
-        if (2 * block + 1 >= m_sums.size() || sum.plain != m_sums[2 * block] || sum.running != m_sums[2 * block + 1])
+        if (block >= m_sums.size() || Sum(Begin() + at, std::min(kBlock, arrived - at)) != m_sums[block])
             throw CFileChanged();
     }
     return Begin() + (begin - m_offset);

@@ -55,6 +55,14 @@ public:
     // when the file no longer holds them.
     char* Bring(std::size_t begin, std::size_t end);
 
+    // Two running sums of a block, the second of the first's values (Fletcher's), so that
+    // bytes moved within a block change it as well as bytes changed. Not proof against a
+    // writer that means to deceive it: against one that writes while the file is imported.
+    struct BlockSum {
+        std::uint64_t plain = 0, running = 0;
+        bool operator!=(const BlockSum& other) const { return plain != other.plain || running != other.running; }
+    };
+
 private:
     // Room for `capacity` bytes of text, keeping the window's bytes from `keep` on.
     void Reserve(std::size_t capacity, const char* keep);
@@ -70,7 +78,7 @@ private:
     std::size_t m_textEnd = 0; // where the screen's reading ended
     bool m_atEnd = false;      // no more text to read
     std::size_t m_nextRead;
-    std::vector<std::uint64_t> m_sums;  // two for every block the screen read
+    std::vector<BlockSum> m_sums;  // of every block the screen read
 };
 
 }  // namespace Reader
