@@ -1,9 +1,14 @@
 #include "host/calls.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <string>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "platform/utf.h"
 
@@ -191,6 +196,92 @@ std::string JsonString(const std::string& utf8) {
 
 namespace {
 
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "digits are made in the bytes of a word, the first lowest");
+
+// The eight decimal digits of value < 10^8, zeros first, as the bytes of a word (0 to 9,
+// not yet characters): four lanes of two digits, then eight of one, each by a
+// multiplication that divides exactly in the lane's range.
+std::uint64_t EightDigits(std::uint64_t value) {
+    const std::uint64_t fours = value / 10000 | (value % 10000) << 32;
+    const std::uint64_t hundreds = (fours * 10486 >> 20) & 0x0000007F0000007Fu;  // / 100
+    const std::uint64_t pairs = hundreds | (fours - 100 * hundreds) << 16;
+    const std::uint64_t tens = (pairs * 103 >> 10) & 0x000F000F000F000Fu;  // / 10
+    return tens | (pairs - 10 * tens) << 8;
+}
+
+// The sixteen decimal digits of value < 10^16, zeros first, into digits[0..15] (which
+// has room for 32, so that any sixteen from it can be copied whole); how many of them
+// are significant, and how many zeros end them.
+struct Sixteen {
+    char digits[32];
+    int count;     // from the first digit that is not a zero; 0 for 0
+    int trailing;  // zeros at the end; 16 for 0
+};
+
+Sixteen SixteenDigits(std::uint64_t value) {
+    const std::uint64_t high = EightDigits(value / 100000000);
+    const std::uint64_t low = EightDigits(value % 100000000);
+    Sixteen sixteen;
+    const std::uint64_t characters[] = {high + 0x3030303030303030u, low + 0x3030303030303030u};
+    std::memcpy(sixteen.digits, characters, 16);
+    // A zero digit is a zero byte: the first digits are the words' low bytes.
+    sixteen.count = high ? 16 - __builtin_ctzll(high) / 8 : low ? 8 - __builtin_ctzll(low) / 8 : 0;
+    sixteen.trailing = low ? __builtin_clzll(low) / 8 : high ? 8 + __builtin_clzll(high) / 8 : 16;
+    return sixteen;
+}
+
+// Nearly every number a job holds was written with at most 15 significant digits, and any
+// two such decimals are different doubles: a double that is the nearest to one of them
+// has it as its shortest form, and that decimal is the double rounded to 15 digits. One
+// multiplication finds it (the double is within half a unit in the last place of the
+// decimal, the product within another, both far from the half that would round wrongly),
+// and one correctly rounded division of exact operands proves it. The JSON text is then
+// written straight from it; the length, or 0 for a double this leaves to the search.
+std::size_t QuickJsonNumber(char* out, double value) {
+    const double magnitude = std::fabs(value);
+    // No exponent in JavaScript's layout, and 10^places exact; also no zero, NaN or infinity.
+    if (!(magnitude >= 1e-6 && magnitude < 1e15)) return 0;
+    std::uint64_t bits;
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    const int binaryExponent = static_cast<int>(bits >> 52) - 1023;  // 2^e <= magnitude < 2^(e+1)
+    // floor(log10(magnitude)) or one less, from floor(e × log10(2)).
+    const int estimate = (binaryExponent * 78913) >> 18;
+    int places = 14 - estimate;  // 10^14 <= magnitude × 10^places < 10^16
+    double scaled = magnitude * kExactPowers[places];
+    if (scaled >= 1e15) scaled = magnitude * kExactPowers[--places];
+    const auto whole = static_cast<std::uint64_t>(scaled + 0.5);  // exact: scaled < 2^50
+    if (whole >= 1000000000000000u || static_cast<double>(whole) / kExactPowers[places] != magnitude) return 0;
+
+    // whole has 15 digits (digits[1..15]), `places` of them after the point. The double's
+    // whole part is the decimal's: 15 digits keep the decimal further from the next whole
+    // number than the double can lie from the decimal. Pieces are copied sixteen bytes at
+    // a time, over what comes after them.
+    const Sixteen sixteen = SixteenDigits(whole);
+    const char* const digits = sixteen.digits + 1;
+    const int significant = 15 - sixteen.trailing;
+    char* q = out;
+    if (std::signbit(value)) *q++ = '-';
+    if (places < 15) {
+        const int before = 15 - places;
+        std::memcpy(q, digits, 16);
+        q += before;
+        if (significant > before) {
+            *q++ = '.';
+            std::memcpy(q, digits + before, 16);
+            q += significant - before;
+        }
+    } else {
+        std::memcpy(q, "0.000000", 8);
+        q += 2 + (places - 15);
+        std::memcpy(q, digits, 16);
+        q += significant;
+    }
+    return static_cast<std::size_t>(q - out);
+}
+
 // value = ±0.digits × 10^n, in JavaScript's layout.
 std::size_t LaidOut(char* out, bool negative, const char* digits, int k, int n) {
     char* q = out;
@@ -239,6 +330,7 @@ std::size_t FormatJsonNumber(char* out, double value) {
     };
     if (std::isnan(value)) return copy("\"nan\"", 5);
     if (std::isinf(value)) return value > 0 ? copy("\"inf\"", 5) : copy("\"-inf\"", 6);
+    if (const std::size_t length = QuickJsonNumber(out, value)) return length;
 
     char scientific[32];
     const char* const end = std::to_chars(scientific, scientific + sizeof scientific, value, std::chars_format::scientific).ptr;
@@ -260,138 +352,46 @@ std::size_t FormatJsonNumber(char* out, double value) {
     return LaidOut(out, negative, digits, k, n);
 }
 
-// A value parser's answer can be written from the digits of the text it read when they
-// are the shortest that read back as that double, which saves the shortest-digits search
-// for nearly every number of a job. They are when the text is a plain decimal of at most
-// 15 significant digits (any two such decimals read as different doubles, so no shorter
-// digits give the same one) and the double is exactly what it reads as, which one
-// correctly rounded multiplication or division of exact operands confirms.
-namespace {
-
-template <typename Char>
-bool ReadDecimal(std::basic_string_view<Char> text, double value, ShortDecimal* decimal) {
-    if (!std::isfinite(value) || value == 0) return false;
-    const Char* p = text.data();
-    const Char* end = p + text.size();
-    const auto blank = [](Char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (p < end && blank(*p)) ++p;
-    while (end > p && blank(end[-1])) --end;
-    // Short enough for a magnitude far from the ends of the double's range.
-    if (p == end || end - p > 40) return false;
-    const auto digit = [](Char c) { return static_cast<unsigned>(c) - '0' < 10; };
-
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    // The digits from the first significant one, kept and as one integer (at most 19).
-    char* const digits = decimal->digits;
-    std::uint64_t whole = 0;
-    int k = 0;  // digits kept
-    int n = 0;  // value = 0.digits × 10^n
-    const auto take = [&](Char c) {
-        if (k == 19) return false;
-        digits[k++] = static_cast<char>(c);
-        whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
-        return true;
-    };
-    while (p < end && *p == '0') ++p;
-    for (; p < end && digit(*p); ++p)
-        if (!take(*p)) return false;
-    n = k;
-    if (p < end && *p == '.') {
-        ++p;
-        if (k == 0)
-            for (; p < end && *p == '0'; ++p) --n;
-        for (; p < end && digit(*p); ++p)
-            if (!take(*p)) return false;
-    }
-    if (p != end || k == 0) return false;  // an exponent, or no digit but zeros
-    // Trailing zeros are not significant.
-    static const std::uint64_t kTens[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000,
-                                          10000000000, 100000000000, 1000000000000, 10000000000000, 100000000000000,
-                                          1000000000000000, 10000000000000000, 100000000000000000, 1000000000000000000};
-    int significant = k;
-    while (digits[significant - 1] == '0') --significant;
-    whole /= kTens[k - significant];
-    k = significant;
-    if (k > 15) return false;
-
-    static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const int exponent = n - k;  // value = whole × 10^exponent
-    if (exponent < -22 || exponent > 22) return false;
-    const double magnitude = exponent >= 0 ? static_cast<double>(whole) * kPowers[exponent]
-                                           : static_cast<double>(whole) / kPowers[-exponent];
-    if ((negative ? -magnitude : magnitude) != value) return false;
-    decimal->negative = negative;
-    decimal->count = k;
-    decimal->exponent = n;
-    return true;
-}
-
-}  // namespace
-
-bool ReadShortDecimal(std::string_view text, double value, ShortDecimal* decimal) { return ReadDecimal(text, value, decimal); }
-bool ReadShortDecimal(Plugin::WStringView text, double value, ShortDecimal* decimal) { return ReadDecimal(text, value, decimal); }
-
-std::size_t FormatParsedJsonNumber(char* out, Plugin::WStringView text, double value) {
-    ShortDecimal decimal;
-    if (!ReadShortDecimal(text, value, &decimal)) return FormatJsonNumber(out, value);
-    return LaidOut(out, decimal.negative, decimal.digits, decimal.count, decimal.exponent);
-}
-
-std::size_t FormatParsedJsonNumber(char* out, std::string_view text, double value) {
-    ShortDecimal decimal;
-    if (!ReadShortDecimal(text, value, &decimal)) return FormatJsonNumber(out, value);
-    return LaidOut(out, decimal.negative, decimal.digits, decimal.count, decimal.exponent);
-}
-
-// Rounding the text's digits rounds the double the same way unless the dropped digits are
-// exactly a half: the double lies far closer to the text than a unit of the text's last
-// digit, so only a tie can fall to either side of it.
-std::size_t FormatFixed(char* out, std::size_t size, double value, int decimals, std::string_view parsedFrom) {
-    ShortDecimal decimal;
-    if (decimals >= 0 && decimals <= 20 && ReadShortDecimal(parsedFrom, value, &decimal) &&
-        decimal.exponent + decimals <= 36) {
-        // value × 10^decimals = 0.digits × 10^kept: its whole part, rounded.
-        const int kept = decimal.exponent + decimals;
-        char whole[40];
-        int count = 0;
-        bool up = false, tie = false;
-        for (int i = 0; i < kept; ++i) whole[count++] = i < decimal.count ? decimal.digits[i] : '0';
-        if (kept >= 0 && kept < decimal.count) {
-            const char dropped = decimal.digits[kept];
-            const bool more = kept + 1 < decimal.count;  // the last significant digit is never a zero
-            up = dropped > '5' || (dropped == '5' && more);
-            tie = dropped == '5' && !more;
+// printf rounds the double itself, exactly, a half to even. The double times 10^decimals,
+// rounded once, cannot pass a half of the last place, which is a double itself while below
+// 2^52: a product that is not on a half lies on the side of it where the exact product
+// lies. A product right on a half is decided in whole numbers.
+std::size_t FormatFixed(char* out, std::size_t size, double value, int decimals) {
+    constexpr double kHalvesExact = 4503599627370496.0;  // 2^52
+    const double magnitude = std::fabs(value);
+    const double scaled = decimals >= 0 && decimals <= 15 ? magnitude * kExactPowers[decimals] : kHalvesExact;
+    if (scaled < kHalvesExact && size >= 40) {  // also false for NaN
+        auto whole = static_cast<std::uint64_t>(scaled);
+        const double fraction = scaled - static_cast<double>(whole);  // exact
+        if (fraction == 0.5) {
+            // magnitude = mantissa / 2^shift (shift >= 1: it is no whole number), so the
+            // exact product against whole + 1/2 is mantissa × 10^decimals × 2 against
+            // (2 × whole + 1) × 2^shift; both near 2 × scaled × 2^shift < 2^106.
+            std::uint64_t bits;
+            std::memcpy(&bits, &magnitude, sizeof bits);
+            const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) | std::uint64_t{1} << 52;
+            const int shift = 1075 - static_cast<int>(bits >> 52);
+            __extension__ typedef unsigned __int128 Wide;
+            const Wide exact = Wide{mantissa} * static_cast<std::uint64_t>(kExactPowers[decimals]) * 2;
+            const Wide half = Wide{2 * whole + 1} << shift;
+            whole += exact > half || (exact == half && whole % 2 == 1);
+        } else {
+            whole += fraction > 0.5;
         }
-        if (!tie && count + decimals + 4 <= static_cast<int>(size)) {
-            if (up) {
-                int i = count - 1;
-                for (; i >= 0 && whole[i] == '9'; --i) whole[i] = '0';
-                if (i >= 0) {
-                    ++whole[i];
-                } else {
-                    std::memmove(whole + 1, whole, static_cast<std::size_t>(count));
-                    whole[0] = '1';
-                    ++count;
-                }
-            }
-            // The last `decimals` digits of the whole part are the fraction.
-            char* q = out;
-            if (decimal.negative) *q++ = '-';
-            const int before = count - decimals;
-            if (before <= 0) {
-                *q++ = '0';
-            } else {
-                std::memcpy(q, whole, static_cast<std::size_t>(before));
-                q += before;
-            }
-            if (decimals > 0) {
-                *q++ = '.';
-                for (int i = before; i < count; ++i) *q++ = i < 0 ? '0' : whole[i];
-            }
-            return static_cast<std::size_t>(q - out);
+        const Sixteen sixteen = SixteenDigits(whole);  // whole <= 2^52 < 10^16
+        const int count = std::max(sixteen.count, decimals + 1);  // at least one before the point
+        const int before = count - decimals;
+        const char* const digits = sixteen.digits + 16 - count;
+        char* q = out;
+        if (std::signbit(value)) *q++ = '-';
+        std::memcpy(q, digits, 16);
+        q += before;
+        if (decimals > 0) {
+            *q++ = '.';
+            std::memcpy(q, digits + before, 16);
+            q += decimals;
         }
+        return static_cast<std::size_t>(q - out);
     }
     return static_cast<std::size_t>(std::to_chars(out, out + size, value, std::chars_format::fixed, decimals).ptr - out);
 }
@@ -462,10 +462,8 @@ struct OpPrefixes {
     }
 };
 
-const OpPrefixes& Prefixes() {
-    static const OpPrefixes prefixes;
-    return prefixes;
-}
+// Made when the program starts, so that no line pays for asking whether they are made.
+const OpPrefixes kPrefixes;
 
 // Writers into a buffer known to be large enough: the line is written in place.
 char* Put(char* q, std::string_view text) {
@@ -478,10 +476,40 @@ char* PutLabel(char* q, const char* label) {
     return q;
 }
 
+#ifdef __SSE2__
+// Eight UTF-16 units written as eight bytes when none of them is outside ASCII or needs
+// an escape; false, and nothing written, otherwise.
+bool PutPlainEight(char* q, const Plugin::WChar* units) {
+    const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+    // As signed 16-bit numbers, units from U+8000 on are negative and fail the first test.
+    const __m128i plain = _mm_andnot_si128(
+        _mm_or_si128(_mm_cmpeq_epi16(eight, _mm_set1_epi16('"')), _mm_cmpeq_epi16(eight, _mm_set1_epi16('\\'))),
+        _mm_and_si128(_mm_cmplt_epi16(eight, _mm_set1_epi16(0x80)), _mm_cmpgt_epi16(eight, _mm_set1_epi16(0x1F))));
+    if (_mm_movemask_epi8(plain) != 0xFFFF) return false;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(q), _mm_packus_epi16(eight, eight));
+    return true;
+}
+#endif
+
 // At most 6 bytes per UTF-16 unit, and the quotes.
 char* PutJsonString(char* q, Plugin::WStringView text) {
     *q++ = '"';
-    for (std::size_t i = 0; i < text.size();) {
+    std::size_t i = 0;
+#ifdef __SSE2__
+    // Names and numbers are plain ASCII nearly always: eight units at a time, and a shorter
+    // tail as the text's last eight (the bytes where they overlap written twice, the same).
+    if (text.size() >= 8) {
+        for (; i + 8 <= text.size() && PutPlainEight(q, text.data() + i); i += 8) q += 8;
+        if (i != text.size() && i + 8 > text.size()) {
+            const std::size_t repeated = i + 8 - text.size();
+            if (PutPlainEight(q - repeated, text.data() + text.size() - 8)) {
+                q += 8 - repeated;
+                i = text.size();
+            }
+        }
+    }
+#endif
+    while (i < text.size()) {
         const auto unit = static_cast<char16_t>(text[i]);
         if (unit < 0x80) {
             const char c = static_cast<char>(unit);
@@ -500,11 +528,11 @@ char* PutJsonString(char* q, Plugin::WStringView text) {
 
 }  // namespace
 
-char* CCallLineWriter::PutNumber(char* q, double value, Plugin::WStringView parsedFrom) {
+char* CCallLineWriter::PutNumber(char* q, double value) {
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     if (!m_hasLast || bits != m_lastBits) {
-        m_lastLength = parsedFrom.empty() ? FormatJsonNumber(m_last, value) : FormatParsedJsonNumber(m_last, parsedFrom, value);
+        m_lastLength = FormatJsonNumber(m_last, value);
         m_lastBits = bits;
         m_hasLast = true;
     }
@@ -541,16 +569,16 @@ char* CCallLineWriter::Write(char* q, const CallEvent& event) {
         q = PutJsonString(q, event.text);
         if (event.result) {
             q = Put(q, ",\"result\":");
-            q = PutNumber(q, *event.result, event.text);
+            q = PutNumber(q, *event.result);
             *q++ = '}';
         } else {
             q = Put(q, ",\"result\":null}");
         }
     } else if (event.kind == CallEvent::Kind::None) {
-        q = Put(q, Prefixes().plain[op]);
+        q = Put(q, kPrefixes.plain[op]);
         *q++ = '}';
     } else {
-        q = Put(q, Prefixes().withArgument[op]);
+        q = Put(q, kPrefixes.withArgument[op]);
         switch (event.kind) {
         case CallEvent::Kind::None: break;
         case CallEvent::Kind::Text: q = PutJsonString(q, event.text); break;
@@ -559,7 +587,7 @@ char* CCallLineWriter::Write(char* q, const CallEvent& event) {
             q = PutLabel(q, event.label);
             *q++ = '"';
             break;
-        case CallEvent::Kind::Number: q = PutNumber(q, event.number, {}); break;
+        case CallEvent::Kind::Number: q = PutNumber(q, event.number); break;
         case CallEvent::Kind::Flag: q = Put(q, event.flag ? std::string_view("true") : std::string_view("false")); break;
         case CallEvent::Kind::Integer: q = std::to_chars(q, q + 16, event.integer).ptr; break;
         }

@@ -91,12 +91,12 @@ void AppendJsonLine(std::string& out, const CallEvent& event);
 class CCallLineWriter {
 public:
     void Append(std::string& out, const CallEvent& event);
-
-private:
     // The line from `q` on, at most MaxLength bytes; returns its end.
     char* Write(char* q, const CallEvent& event);
     static std::size_t MaxLength(const CallEvent& event);
-    char* PutNumber(char* out, double value, Plugin::WStringView parsedFrom);
+
+private:
+    char* PutNumber(char* out, double value);
 
     bool m_hasLast = false;
     std::uint64_t m_lastBits = 0;
@@ -112,26 +112,10 @@ void AppendJsonString(std::string& out, std::string_view utf8);
 void AppendJsonString(std::string& out, Plugin::WStringView utf16);
 void AppendJsonNumber(std::string& out, double value);
 std::size_t FormatJsonNumber(char* out, double value);  // at least kJsonNumberSize bytes; the length written
-// The same for the number a value parser read from `text`: the same bytes, sooner.
-std::size_t FormatParsedJsonNumber(char* out, Plugin::WStringView text, double value);
-std::size_t FormatParsedJsonNumber(char* out, std::string_view text, double value);
-
-// A decimal text read as the double it gives: its significant digits and where the point
-// goes, when it has at most 15 of them, no exponent, and is exactly `value` (the condition
-// under which its digits are the double's shortest).
-struct ShortDecimal {
-    bool negative = false;
-    char digits[19];   // the first `count` of them
-    int count = 0;     // significant digits; the last one is not a zero
-    int exponent = 0;  // value = ±0.digits × 10^exponent
-};
-bool ReadShortDecimal(std::string_view text, double value, ShortDecimal* decimal);
-bool ReadShortDecimal(Plugin::WStringView text, double value, ShortDecimal* decimal);
 
 // `value` with `decimals` places, the bytes printf's "%.*f" gives, into `size` bytes (400
-// hold any double); from the digits of `parsedFrom`, the text it was read from, when
-// that is a ShortDecimal and the rounding is no tie. The length written.
-std::size_t FormatFixed(char* out, std::size_t size, double value, int decimals, std::string_view parsedFrom);
+// hold any double). The length written.
+std::size_t FormatFixed(char* out, std::size_t size, double value, int decimals);
 // UTF-16 as UTF-8, appended, an unpaired surrogate as U+FFFD.
 void AppendUtf8(std::string& out, Plugin::WStringView utf16);
 

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -48,49 +51,52 @@ TEST(CallsFormat, Lines) {
               R"({"op":"Parse","parser":"linear","arg":" 1e5 ","result":100000})");
 }
 
-// A value parser's answer written from the digits of its text must be what the shortest
-// digits of the double give, whatever the text: every shape of decimal, and those the
-// short way must leave alone (exponents, more than 15 digits, zeros, blanks, signs).
-TEST(CallsFormat, ANumberWrittenFromItsTextIsTheShortestForm) {
-    const auto expectSame = [](const std::string& text) {
-        const Plugin::WString wide(text.begin(), text.end());
-        const std::optional<double> value = Host::ParseDecimal(wide);
-        if (!value) return;
-        char fromText[Host::kJsonNumberSize], fromBytes[Host::kJsonNumberSize], shortest[Host::kJsonNumberSize];
-        const std::size_t a = Host::FormatParsedJsonNumber(fromText, wide, *value);
-        const std::size_t b = Host::FormatJsonNumber(shortest, *value);
-        const std::size_t c = Host::FormatParsedJsonNumber(fromBytes, text, *value);
-        ASSERT_EQ(std::string(fromText, a), std::string(shortest, b)) << "text \"" << text << "\"";
-        ASSERT_EQ(std::string(fromBytes, c), std::string(shortest, b)) << "text \"" << text << "\"";
+// Numbers are written the quick way when their shortest form has at most 15 digits: the
+// text must be the general search's whatever the double. Decimals of up to 15 digits at
+// every magnitude, the doubles next to them, powers of ten and their neighbours, doubles
+// of any bits. From 1e-6 to 1e15 that is the shortest fixed form (above, JavaScript
+// writes zeros where the fixed form has the double's exact digits).
+TEST(CallsFormat, NumbersOfEveryKindAreTheShortestFixedForm) {
+    const auto expectShortest = [](double value) {
+        char written[Host::kJsonNumberSize];
+        const std::string text(written, Host::FormatJsonNumber(written, value));
+        if (!(std::fabs(value) >= 1e-6 && std::fabs(value) < 1e15)) return;
+        char fixed[400];
+        const std::string shortest(fixed, std::to_chars(fixed, fixed + sizeof fixed, value, std::chars_format::fixed).ptr);
+        ASSERT_EQ(text, shortest);
     };
-    for (const char* text : {"0", "-0", "+0.000", "1", "-1", "+7", "10", "100", "1e5", "2.5E-3", "0.1", "0.30000000000000004",
-                             "0.3000000000000000", "123456789012345", "1234567890123456", "12345678901234567890",
-                             "0.000001", "0.0000001", "1000000000000000000000", "100000000000000000000", " 45.2910\r\n",
-                             "\t-0.0344 ", "5712486.2789", "007.500", ".5", "5.", "-.25", "999999999999999",
-                             "9007199254740993", "0.000000000000000000000000000001", "1.7976931348623157"})
-        expectSame(text);
-    std::mt19937 random(20240601);
-    for (int i = 0; i < 200000; ++i) {
-        std::string text;
-        if (random() % 4 == 0) text += random() % 2 ? "-" : "+";
-        const int before = static_cast<int>(random() % 12), after = static_cast<int>(random() % 12);
-        for (int d = 0; d < before; ++d) text += static_cast<char>('0' + random() % (d == 0 && random() % 3 == 0 ? 1 : 10));
-        if (after > 0 || random() % 2) text += '.';
-        for (int d = 0; d < after; ++d) text += static_cast<char>('0' + random() % 10);
-        if (random() % 10 == 0) text += "e" + std::to_string(static_cast<int>(random() % 40) - 20);
-        expectSame(text);
+    std::mt19937_64 random(20261209);
+    for (int i = 0; i < 300000; ++i) {
+        const int count = 1 + static_cast<int>(random() % 15);
+        std::string text = random() % 4 == 0 ? "-" : "";
+        for (int d = 0; d < count; ++d) text += static_cast<char>('0' + (d == 0 ? 1 + random() % 9 : random() % 10));
+        text += "e" + std::to_string(static_cast<int>(random() % 23) - 8 - count + 1);
+        const double value = std::strtod(text.c_str(), nullptr);
+        expectShortest(value);
+        expectShortest(std::nextafter(value, 0.0));
+        expectShortest(std::nextafter(value, value * 2));
+        const std::uint64_t bits = random();
+        double any;
+        std::memcpy(&any, &bits, sizeof any);
+        expectShortest(any);
+    }
+    for (int e = -10; e <= 22; ++e) {
+        const double power = std::pow(10.0, e);
+        for (double value : {power, std::nextafter(power, 0.0), std::nextafter(power, 2 * power), 9.99999999999999 * power,
+                             0.999999999999999 * power, 0.30000000000000004 * power, 123456789012345.0 * power / 1e14})
+            expectShortest(value);
     }
 }
 
-// The table's fixed places written from the text's digits must be printf's, which rounds
+// The table's fixed places, written the quick way, must be printf's, which rounds
 // the double itself: ties (2.675 is a little under 2.675 as a double, 0.125 exactly half),
 // carries (9.9996), values under the last place, negative ones rounding to zero.
-TEST(CallsFormat, AFixedNumberWrittenFromItsTextIsPrintfs) {
+TEST(CallsFormat, AFixedNumberIsPrintfs) {
     const auto expectSame = [](const std::string& text, int decimals) {
         const std::optional<double> value = Host::ParseDecimal(Plugin::WString(text.begin(), text.end()));
         if (!value) return;
         char fromText[400], printed[400];
-        const std::size_t a = Host::FormatFixed(fromText, sizeof fromText, *value, decimals, text);
+        const std::size_t a = Host::FormatFixed(fromText, sizeof fromText, *value, decimals);
         const std::size_t b = static_cast<std::size_t>(
             std::to_chars(printed, printed + sizeof printed, *value, std::chars_format::fixed, decimals).ptr - printed);
         ASSERT_EQ(std::string(fromText, a), std::string(printed, b)) << "text \"" << text << "\" to " << decimals << " places";
@@ -108,6 +114,27 @@ TEST(CallsFormat, AFixedNumberWrittenFromItsTextIsPrintfs) {
         for (int d = 0; d < after; ++d) text += static_cast<char>('0' + (random() % 3 == 0 ? 5 : random() % 10));
         expectSame(text, static_cast<int>(random() % 7));
     }
+    // Doubles of every magnitude and any number of places, and those next to a half of the
+    // last place, where the quick rounding must step aside.
+    const auto expectPrintfs = [](double value, int decimals) {
+        char quick[400], printed[400];
+        const std::size_t a = Host::FormatFixed(quick, sizeof quick, value, decimals);
+        const std::size_t b = static_cast<std::size_t>(
+            std::to_chars(printed, printed + sizeof printed, value, std::chars_format::fixed, decimals).ptr - printed);
+        ASSERT_EQ(std::string(quick, a), std::string(printed, b)) << value << " to " << decimals << " places";
+    };
+    std::mt19937_64 wide(11);
+    for (int i = 0; i < 200000; ++i) {
+        const int decimals = static_cast<int>(wide() % 24);
+        const double magnitude = std::ldexp(static_cast<double>(wide() >> 11), static_cast<int>(wide() % 100) - 110);
+        const double value = wide() % 2 ? -magnitude : magnitude;
+        expectPrintfs(value, decimals);
+        const double half = (static_cast<double>(wide() % 100000000) + 0.5) / std::pow(10.0, decimals % 9);
+        for (const double near : {half, std::nextafter(half, 0.0), std::nextafter(half, 1e300)}) expectPrintfs(near, decimals % 9);
+    }
+    for (const double special : {0.0, -0.0, std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN(),
+                                 1099511627775.75, 1099511627776.0, 1e300})
+        for (int decimals = 0; decimals <= 3; ++decimals) expectPrintfs(special, decimals);
 }
 
 // The tool writes each call as it happens, from the call itself; the tests keep them and
@@ -165,6 +192,24 @@ TEST(CallsFormat, ACallWrittenAsItHappensIsTheLineOfTheCallKept) {
         Host::AppendJsonLine(streamed, c.event);
         EXPECT_EQ(streamed, std::string("kept: ") + c.line);
         EXPECT_EQ(Host::ToJsonLine(Host::Call(c.event)), c.line);
+    }
+}
+
+// Texts are written eight units at a time while they are plain: whatever needs an escape
+// or is not ASCII, at any place of a text of any length, must come out as it does one
+// character at a time.
+TEST(CallsFormat, TextsOfEveryLengthWithAnythingAnywhere) {
+    const Plugin::WChar alphabet[] = {'a', '7', ' ', '"', '\\', '\n', 0x01, 0x1F, 0x7F, 0x80, 0x410, 0xFFFF, 0xD83D, 0xDE00};
+    std::mt19937 random(5);
+    for (int i = 0; i < 20000; ++i) {
+        Plugin::WString text(random() % 40, 'x');
+        const int unusual = static_cast<int>(random() % 3);
+        for (Plugin::WChar& unit : text) unit = alphabet[random() % (unusual == 0 ? 2 : std::size(alphabet))];
+        Host::CallEvent event{Host::Op::AddPoint, Host::CallEvent::Kind::Text};
+        event.text = text;
+        std::string streamed;
+        Host::AppendJsonLine(streamed, event);
+        ASSERT_EQ(streamed, Host::ToJsonLine(Host::Call(event))) << "length " << text.size();
     }
 }
 

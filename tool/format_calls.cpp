@@ -12,10 +12,10 @@ public:
 
     void Call(const Host::CallEvent& event) override {
         if (m_out.Failed()) return;  // nothing more reaches the output
-        std::string& text = m_out.Text();
-        m_writer.Append(text, event);
-        text += '\n';
-        m_out.Written();
+        char* const end = m_writer.Write(m_out.Room(m_writer.MaxLength(event) + 1), event);
+        *end = '\n';
+        m_out.Commit(end + 1);
+        m_out.EndLine();
     }
 
 private:

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "tool/in_place.h"
 #include "tool/item_fields.h"
 
 namespace Tool {
@@ -36,12 +35,11 @@ public:
     explicit CCsvFormat(COutput& out) : m_out(out) {}
 
     void BeginImport() override {
-        std::string& out = m_out.Text();
-        out += "file,kind,name,station";
+        std::string out = "file,kind,name,station";
         for (const ItemField& field : ItemFields()) (out += ',') += field.key;
         for (const char* column : kFileColumns) (out += ',') += column;
         out += "\r\n";
-        m_out.Written();
+        m_out.Write(out);
     }
 
     void Item(const ImportedFile& file, const ImportedItem& item) override {
@@ -49,7 +47,8 @@ public:
         const std::size_t texts = file.path.size() + item.name.size() + (item.station ? item.station->size() : 0) +
                                   (item.code ? item.code->size() : 0);
         {
-            CInPlace line(m_out.Text(), 2 * texts + 64 + ItemFields().size() * (2 + Host::kJsonNumberSize));
+            const std::vector<ItemField>& fields = ItemFields();
+            CInPlace line(m_out, 2 * texts + 64 + fields.size() * (2 + Host::kJsonNumberSize));
             line.PutCsvField(file.path);
             line.Put(',');
             line.Put(KindName(item.kind));
@@ -57,7 +56,7 @@ public:
             line.PutCsvField(item.name);
             line.Put(',');
             if (item.station) line.PutCsvField(*item.station);
-            for (const ItemField& field : ItemFields()) {
+            for (const ItemField& field : fields) {
                 line.Put(',');
                 if (field.member) {
                     const std::optional<double>& number = item.*field.member;
@@ -66,9 +65,7 @@ public:
                         line.Put(ShortestNumber(*number));
                         continue;
                     }
-                    const std::string_view parsedFrom = field.NumberText(item);
-                    line.Advance(parsedFrom.empty() ? Host::FormatJsonNumber(line.Here(), *number)
-                                                    : Host::FormatParsedJsonNumber(line.Here(), parsedFrom, *number));
+                    line.Advance(Host::FormatJsonNumber(line.Here(), *number));
                 } else if (const auto value = field.read(item)) {
                     if (const bool* flag = std::get_if<bool>(&*value))
                         line.Put(*flag ? "true" : "false");
@@ -81,11 +78,11 @@ public:
             line.Repeat(',', std::size(kFileColumns));
             line.Put("\r\n");
         }
-        m_out.Written();
+        m_out.EndLine();
     }
 
     void EndFile(const ImportedFile& file) override {
-        std::string& out = m_out.Text();
+        std::string out;
         AppendField(out, file.path);
         out += ",file,,";
         out.append(ItemFields().size(), ',');
@@ -98,7 +95,7 @@ public:
         for (const std::string& message : file.messages) (messages += messages.empty() ? "" : "\n") += message;
         AppendField(out, messages);
         out += "\r\n";
-        m_out.Written();
+        m_out.Write(out);
         m_out.Flush();  // a whole file's rows out before the next file is read
     }
 

@@ -1,20 +1,21 @@
 #include "tool/formats.h"
 
-#include "tool/in_place.h"
 #include "tool/item_fields.h"
 
 namespace Tool {
 namespace {
 
 // One item on one line: only the values it was given.
-void AppendItem(std::string& out, const ImportedItem& item) {
+void PutItem(COutput& out, const char* before, const ImportedItem& item) {
     static const std::vector<std::string> keys = [] {
         std::vector<std::string> made;
         for (const ItemField& field : ItemFields()) made.push_back(",\"" + std::string(field.key) + "\":");
         return made;
     }();
     const std::size_t texts = item.name.size() + (item.station ? item.station->size() : 0) + (item.code ? item.code->size() : 0);
-    CInPlace line(out, 6 * texts + 64 + ItemFields().size() * (32 + Host::kJsonNumberSize));
+    const std::vector<ItemField>& fields = ItemFields();
+    CInPlace line(out, 6 * texts + 64 + fields.size() * (32 + Host::kJsonNumberSize));
+    line.Put(before);
     line.Put("{\"kind\":\"");
     line.Put(KindName(item.kind));
     line.Put("\",\"name\":");
@@ -26,15 +27,13 @@ void AppendItem(std::string& out, const ImportedItem& item) {
         else
             line.Put("null");
     }
-    for (std::size_t i = 0; i < ItemFields().size(); ++i) {
-        const ItemField& field = ItemFields()[i];
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const ItemField& field = fields[i];
         if (field.member) {  // a number, the most of what an item holds
             const std::optional<double>& number = item.*field.member;
             if (!number) continue;
             line.Put(keys[i]);
-            const std::string_view parsedFrom = field.NumberText(item);
-            line.Advance(parsedFrom.empty() ? Host::FormatJsonNumber(line.Here(), *number)
-                                            : Host::FormatParsedJsonNumber(line.Here(), parsedFrom, *number));
+            line.Advance(Host::FormatJsonNumber(line.Here(), *number));
         } else if (const auto value = field.read(item)) {
             line.Put(keys[i]);
             if (const bool* flag = std::get_if<bool>(&*value))
@@ -57,26 +56,22 @@ public:
     void BeginImport() override { m_out.Write("{\n  \"files\": ["); }
 
     void BeginFile(const ImportedFile& file) override {
-        std::string& out = m_out.Text();
-        out += m_files++ ? ",\n" : "\n";
+        std::string out = m_files++ ? ",\n" : "\n";
         out += "    {\n      \"path\": ";
         Host::AppendJsonString(out, file.path);
         out += ",\n      \"items\": [";
         m_items = 0;
-        m_out.Written();
+        m_out.Write(out);
     }
 
     void Item(const ImportedFile& /*file*/, const ImportedItem& item) override {
         if (m_out.Failed()) return;
-        std::string& out = m_out.Text();
-        out += m_items++ ? ",\n        " : "\n        ";
-        AppendItem(out, item);
-        m_out.Written();
+        PutItem(m_out, m_items++ ? ",\n        " : "\n        ", item);
+        m_out.EndLine();
     }
 
     void EndFile(const ImportedFile& file) override {
-        std::string& out = m_out.Text();
-        out += m_items ? "\n      ],\n" : "],\n";
+        std::string out = m_items ? "\n      ],\n" : "],\n";
         out += "      \"result\": ";
         out += file.result ? std::to_string(*file.result) : "null";
         out += ",\n      \"messages\": [";
@@ -96,7 +91,7 @@ public:
         out += "},\n      \"outcome\": \"";
         out += OutcomeName(file.GetOutcome());
         out += "\"\n    }";
-        m_out.Written();
+        m_out.Write(out);
         m_out.Flush();
     }
 

@@ -1,6 +1,7 @@
 #include "tool/formats.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "tool/item_fields.h"
@@ -8,10 +9,16 @@
 namespace Tool {
 namespace {
 
-// Columns count characters, not bytes: every UTF-8 lead byte is one.
-std::size_t Width(const std::string& text) {
-    std::size_t width = 0;
-    for (const char c : text) width += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+// Columns count characters, not bytes: every UTF-8 lead byte is one. Eight bytes at a
+// time while they are ASCII, which nearly every cell is.
+std::size_t Width(std::string_view text) {
+    std::size_t width = 0, i = 0;
+    for (std::uint64_t eight; i + 8 <= text.size(); i += 8) {
+        std::memcpy(&eight, text.data() + i, 8);
+        if (eight & 0x8080808080808080u) break;
+        width += 8;
+    }
+    for (; i < text.size(); ++i) width += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
     return width;
 }
 
@@ -60,30 +67,32 @@ const std::vector<Column>& Columns() {
     return columns;
 }
 
-// One line of the table, written cell by cell, left to right; an empty cell is left out.
+// One line of the table, written cell by cell, left to right, straight into the output;
+// an empty cell is left out. `texts`: the bytes of all its cells together, at most.
 class CRow {
 public:
-    explicit CRow(std::string& out) : m_out(out) { Spaces(kIndent); }
-    void End() {
-        Put("\n");
-        m_out.append(m_line, m_used);
+    CRow(COutput& out, std::size_t texts)
+        : m_line(out, LineWidth() + texts + kSpacesRoom + 1), m_columns(Columns()) {
+        Spaces(kIndent);
     }
+    void End() { m_line.Put('\n'); }
 
-    void Cell(std::size_t column, std::string_view text) {
+    // A text of `width` characters.
+    void Cell(std::size_t column, std::string_view text, std::size_t width) {
         if (text.empty()) return;
-        std::size_t width = 0;
-        for (const char c : text) width += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-        const Column& place = Columns()[column];
+        const Column& place = m_columns[column];
         const std::size_t earliest = m_written ? m_position + kGap : m_position;
         const std::size_t start =
             place.rightAligned ? std::max(place.start + place.width, earliest + width) - width : std::max(place.start, earliest);
         Spaces(start - m_position);
-        Put(text);
+        m_line.Put(text);
         m_position = start + width;
         m_written = true;
     }
+    void Cell(std::size_t column, std::string_view text) { Cell(column, text, Width(text)); }
+    void AsciiCell(std::size_t column, std::string_view text) { Cell(column, text, text.size()); }
 
-    // A text as a person can see it (Visible).
+    // A text as a person can see it (Visible): at most JsonRoom of its bytes.
     void TextCell(std::size_t column, const std::string& text) {
         if (Plain(text))
             Cell(column, text);
@@ -91,37 +100,24 @@ public:
             Cell(column, Host::JsonString(text));
     }
 
-private:
-    // Into the line's own buffer, which goes to the output whole: one append per row,
-    // unless a row is longer than the buffer holds.
-    void Put(std::string_view text) {
-        if (m_used + text.size() > sizeof m_line) {
-            m_out.append(m_line, m_used);
-            m_used = 0;
-            if (text.size() > sizeof m_line) {
-                m_out += text;
-                return;
-            }
-        }
-        std::memcpy(m_line + m_used, text.data(), text.size());
-        m_used += text.size();
-    }
-    void Spaces(std::size_t count) {
-        while (count > 0) {
-            if (m_used == sizeof m_line) {
-                m_out.append(m_line, m_used);
-                m_used = 0;
-            }
-            const std::size_t some = std::min(count, sizeof m_line - m_used);
-            std::memset(m_line + m_used, ' ', some);
-            m_used += some;
-            count -= some;
-        }
+    // The most a line takes beyond its cells' texts: every cell in its column.
+    static std::size_t LineWidth() {
+        const Column& last = Columns().back();
+        return last.start + last.width;
     }
 
-    std::string& m_out;
-    char m_line[1024];
-    std::size_t m_used = 0;
+private:
+    static constexpr std::size_t kSpacesRoom = 16;  // written sixteen at a time
+
+    void Spaces(std::size_t count) {
+        static const char kSpaces[kSpacesRoom + 1] = "                ";
+        char* const here = m_line.Here();
+        for (std::size_t i = 0; i < count; i += kSpacesRoom) std::memcpy(here + i, kSpaces, kSpacesRoom);
+        m_line.Advance(count);
+    }
+
+    CInPlace m_line;
+    const std::vector<Column>& m_columns;
     std::size_t m_position = kIndent;
     bool m_written = false;
 };
@@ -151,69 +147,72 @@ constexpr const char* kUnitsNote =
 // Per file: its path, the items in the order the plug-in opened them, each with its
 // station, then the counts and what became of the file; totals when there are several.
 class CTableFormat final : public CFormat {
+    static constexpr std::size_t kNumberRoom = 400;
+
 public:
     explicit CTableFormat(COutput& out) : m_out(out) {}
 
     void BeginFile(const ImportedFile& file) override {
-        std::string& out = m_out.Text();
-        if (m_files++) out += '\n';
-        out += Visible(file.path);
-        out += '\n';
+        m_out.Write((m_files++ ? "\n" : "") + Visible(file.path) + "\n");
         m_headed = false;
-        m_out.Written();
     }
 
     void Item(const ImportedFile& /*file*/, const ImportedItem& item) override {
         if (m_out.Failed()) return;
-        std::string& out = m_out.Text();
         const std::vector<Column>& columns = Columns();
         if (!m_headed) {
-            CRow heading(out);
-            for (std::size_t i = 0; i < columns.size(); ++i) heading.Cell(i, columns[i].heading);
-            heading.End();
+            {
+                CRow heading(m_out, 0);
+                for (std::size_t i = 0; i < columns.size(); ++i) heading.Cell(i, columns[i].heading);
+                heading.End();
+            }
             m_headed = true;
         }
-        CRow row(out);
-        row.Cell(0, KindName(item.kind));
-        row.TextCell(1, item.name);
-        if (item.station) row.TextCell(2, *item.station);
-        for (std::size_t i = 3; i < columns.size(); ++i) {
-            const ItemField& field = *columns[i].field;
-            if (field.member) {
-                if (const std::optional<double>& number = item.*field.member) {
-                    char text[400];  // the largest double has 309 digits before its point
-                    row.Cell(i, {text, Host::FormatFixed(text, sizeof text, *number, field.decimals, field.NumberText(item))});
+        std::size_t texts = 16 * kNumberRoom;
+        for (const std::string* text : {&item.name, item.station ? &*item.station : nullptr, item.code ? &*item.code : nullptr})
+            if (text) texts += CInPlace::JsonRoom(*text);
+        {
+            CRow row(m_out, texts);
+            row.AsciiCell(0, KindName(item.kind));
+            row.TextCell(1, item.name);
+            if (item.station) row.TextCell(2, *item.station);
+            for (std::size_t i = 3; i < columns.size(); ++i) {
+                const ItemField& field = *columns[i].field;
+                if (field.member) {
+                    if (const std::optional<double>& number = item.*field.member) {
+                        char text[kNumberRoom];  // the largest double has 309 digits before its point
+                        row.AsciiCell(i, {text, Host::FormatFixed(text, sizeof text, *number, field.decimals)});
+                    }
+                    continue;
                 }
-                continue;
+                const auto value = field.read(item);
+                if (!value) continue;
+                if (const bool* flag = std::get_if<bool>(&*value)) {
+                    row.AsciiCell(i, *flag ? "yes" : "no");
+                } else if (const int* face = std::get_if<int>(&*value)) {
+                    row.AsciiCell(i, std::to_string(*face));
+                } else {
+                    row.TextCell(i, std::get<std::string>(*value));
+                }
             }
-            const auto value = field.read(item);
-            if (!value) continue;
-            if (const bool* flag = std::get_if<bool>(&*value)) {
-                row.Cell(i, *flag ? "yes" : "no");
-            } else if (const int* face = std::get_if<int>(&*value)) {
-                row.Cell(i, std::to_string(*face));
-            } else {
-                row.TextCell(i, std::get<std::string>(*value));
-            }
+            row.End();
         }
-        row.End();
+        m_out.EndLine();
         m_anyItem = true;
-        m_out.Written();
     }
 
     void EndFile(const ImportedFile& file) override {
-        std::string& out = m_out.Text();
-        out += "  " + CountsText(file.counts) + "\n";
+        std::string out = "  " + CountsText(file.counts) + "\n";
         if (file.result) out += "  result: " + std::to_string(*file.result) + "\n";
         for (const std::string& message : file.messages) out += "  message: " + message + "\n";
         const Outcome outcome = file.GetOutcome();
         if (outcome != Outcome::Ok) out += std::string("  outcome: ") + OutcomeName(outcome) + "\n";
-        m_out.Written();
+        m_out.Write(out);
         m_out.Flush();
     }
 
     void EndImport(const ImportTotals& totals) override {
-        std::string& out = m_out.Text();
+        std::string out;
         if (totals.files > 1) {
             out += "\n" + std::to_string(totals.files) + " files: " + CountsText(totals.counts);
             std::string outcomes;
@@ -225,7 +224,7 @@ public:
             out += outcomes + "\n";
         }
         if (m_anyItem) out += std::string("\n") + kUnitsNote;
-        m_out.Written();
+        m_out.Write(out);
     }
 
 private:

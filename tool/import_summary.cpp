@@ -1,8 +1,5 @@
 #include "tool/import_summary.h"
 
-#include <cstring>
-
-
 namespace Tool {
 
 using Host::CallEvent;
@@ -81,27 +78,17 @@ void CImportSummary::AddToItem(const CallEvent& event) {
     case Op::SetCode: Item().code = Utf8(event); return;
     case Op::SetFace: Item().face2 = event.flag; return;
     case Op::SetKeyedInFlag: Item().keyedInFlag = event.flag; return;
-    case Op::SetInstrumentHeight: return SetNumber(&ImportedItem::instrumentHeight, NumberField::InstrumentHeight, event.number);
-    case Op::SetPressure: return SetNumber(&ImportedItem::pressure, NumberField::Pressure, event.number);
-    case Op::SetTemperature: return SetNumber(&ImportedItem::temperature, NumberField::Temperature, event.number);
-    case Op::SetTargetHeight: return SetNumber(&ImportedItem::targetHeight, NumberField::TargetHeight, event.number);
-    case Op::SetHorizontalCircle: return SetNumber(&ImportedItem::horizontalCircle, NumberField::HorizontalCircle, event.number);
-    case Op::SetVerticalCircle: return SetNumber(&ImportedItem::verticalCircle, NumberField::VerticalCircle, event.number);
-    case Op::SetSlopeDistance: return SetNumber(&ImportedItem::slopeDistance, NumberField::SlopeDistance, event.number);
-    case Op::SetNorth: return SetNumber(&ImportedItem::north, NumberField::North, event.number);
-    case Op::SetEast: return SetNumber(&ImportedItem::east, NumberField::East, event.number);
-    case Op::SetElevation: return SetNumber(&ImportedItem::elevation, NumberField::Elevation, event.number);
-    case Op::Parse:
-        m_parsed = event.result;
-        m_parsedText.length = 0;
-        if (event.result && event.text.size() <= sizeof m_parsedText.text) {
-            for (const Plugin::WChar c : event.text) {
-                if (static_cast<char16_t>(c) >= 0x80) return;
-                m_parsedText.text[m_parsedText.length++] = static_cast<char>(c);
-            }
-        }
-        return;
-    default: return;  // the factory and reference counts carry nothing an item shows
+    case Op::SetInstrumentHeight: return SetNumber(&ImportedItem::instrumentHeight, event.number);
+    case Op::SetPressure: return SetNumber(&ImportedItem::pressure, event.number);
+    case Op::SetTemperature: return SetNumber(&ImportedItem::temperature, event.number);
+    case Op::SetTargetHeight: return SetNumber(&ImportedItem::targetHeight, event.number);
+    case Op::SetHorizontalCircle: return SetNumber(&ImportedItem::horizontalCircle, event.number);
+    case Op::SetVerticalCircle: return SetNumber(&ImportedItem::verticalCircle, event.number);
+    case Op::SetSlopeDistance: return SetNumber(&ImportedItem::slopeDistance, event.number);
+    case Op::SetNorth: return SetNumber(&ImportedItem::north, event.number);
+    case Op::SetEast: return SetNumber(&ImportedItem::east, event.number);
+    case Op::SetElevation: return SetNumber(&ImportedItem::elevation, event.number);
+    default: return;  // the parsers, the factory and reference counts carry nothing an item shows
     }
 }
 
@@ -131,15 +118,6 @@ void CImportSummary::AddToCounts(const CallEvent& event) {
         return;
     default: return;
     }
-}
-
-void CImportSummary::SetNumber(std::optional<double> ImportedItem::*member, NumberField field, double value) {
-    ImportedItem& item = Item();
-    item.*member = value;
-    NumberText& text = item.numberTexts[static_cast<std::size_t>(field)];
-    // The same double, bit for bit (a negative zero is not a zero), as the parser's answer.
-    const bool parsed = m_parsed && std::memcmp(&*m_parsed, &value, sizeof value) == 0;
-    text = parsed ? m_parsedText : NumberText();
 }
 
 void CImportSummary::Finish() {

@@ -14,22 +14,6 @@
 
 namespace Tool {
 
-// The text a value parser read a number from, kept beside the number: the formats write
-// the number from its digits when they are its shortest (Host::FormatParsedJsonNumber),
-// which is far cheaper than finding the shortest digits anew. Empty when the number did
-// not come straight from a parser, or from a text longer than this holds.
-struct NumberText {
-    char text[31];
-    std::uint8_t length = 0;
-
-    std::string_view View() const { return {text, length}; }
-};
-
-// The number fields of an item, in the order of the members below.
-enum class NumberField { InstrumentHeight, Pressure, Temperature, TargetHeight, HorizontalCircle, VerticalCircle,
-                         SlopeDistance, North, East, Elevation };
-constexpr std::size_t kNumberFieldCount = 10;
-
 // One item opened by AddStation, AddObservation or AddPoint, with the values that the
 // setting calls after it carried. A setting call with no item open gets an item of
 // kind None, so that nothing the plug-in sent goes unseen.
@@ -47,8 +31,6 @@ struct ImportedItem {
     bool keyedIn = false;  // MarkKeyedIn
     std::optional<bool> keyedInFlag;
     std::optional<std::string> code;
-
-    std::array<NumberText, kNumberFieldCount> numberTexts;  // by NumberField
 };
 
 const char* KindName(ImportedItem::Kind kind);  // "station", "observation", "point", "none"
@@ -135,7 +117,7 @@ private:
     void Open(ImportedItem::Kind kind, const Host::CallEvent& event);
     void CloseItem();
     void CloseFile();
-    void SetNumber(std::optional<double> ImportedItem::*member, NumberField field, double value);
+    void SetNumber(std::optional<double> ImportedItem::*member, double value) { Item().*member = value; }
     // A file's own call; a call that fills the open item; with no items kept, the same
     // call counted only.
     void AddToFile(const Host::CallEvent& event);
@@ -151,9 +133,6 @@ private:
     ImportedItem m_item;
     std::optional<std::string> m_station;
     ImportTotals m_totals;
-    // The last value parser's answer and the text it read.
-    std::optional<double> m_parsed;
-    NumberText m_parsedText;
 };
 
 }  // namespace Tool

@@ -19,23 +19,12 @@ struct ItemField {
     int decimals;         // table precision of a number
     int width;            // table column: what a usual value needs; a longer one pushes the row on
     std::optional<FieldValue> (*read)(const ImportedItem& item);
-    int number = -1;  // a number's NumberField, or -1
     std::optional<double> ImportedItem::*member = nullptr;  // a number's, read without a FieldValue
-
-    // The text a number was read from (ImportedItem::numberTexts), or nothing.
-    std::string_view NumberText(const ImportedItem& item) const {
-        return number < 0 ? std::string_view() : item.numberTexts[static_cast<std::size_t>(number)].View();
-    }
 };
 
 const std::vector<ItemField>& ItemFields();
 
 // Shortest text that reads back as the same double; "inf", "-inf", "nan" bare.
 std::string ShortestNumber(double value);
-
-// The same, in JSON's layout (1e+21, 0.000001: Host::JsonNumber) but with "inf", "-inf" and
-// "nan" bare; written from `parsedFrom`, the text the number was read from, when its
-// digits are the shortest.
-void AppendNumber(std::string& out, double value, std::string_view parsedFrom);
 
 }  // namespace Tool

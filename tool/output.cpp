@@ -1,15 +1,37 @@
 #include "tool/output.h"
 
+#include <algorithm>
+
 namespace Tool {
 
+COutput::COutput(COutputFile& file)
+    : m_file(file), m_buffer(new char[kFlushAt + 4096]), m_capacity(kFlushAt + 4096) {}
+
+char* COutput::Room(std::size_t most) {
+    if (m_capacity - m_used < most) {
+        Flush();
+        if (m_capacity < most) {
+            m_capacity = std::max(most, 2 * m_capacity);
+            m_buffer.reset(new char[m_capacity]);
+        }
+    }
+    return m_buffer.get() + m_used;
+}
+
+void COutput::Append(std::string_view text) {
+    char* const end = Room(text.size());
+    std::memcpy(end, text.data(), text.size());
+    Commit(end + text.size());
+}
+
 void COutput::Flush() {
-    if (!m_failed && !m_buffer.empty()) {
+    if (!m_failed && m_used != 0) {
         const bool guarded = m_file.IsTerminal() && m_before;
         if (guarded) m_before();
-        m_failed = !m_file.Write(m_buffer.data(), m_buffer.size(), &m_reason);
+        m_failed = !m_file.Write(m_buffer.get(), m_used, &m_reason);
         if (guarded) m_after();
     }
-    m_buffer.clear();
+    m_used = 0;
 }
 
 bool COutput::Finish(bool keep) {
@@ -20,6 +42,51 @@ bool COutput::Finish(bool keep) {
     }
     m_failed = !m_file.Commit(&m_reason);
     return !m_failed;
+}
+
+void CInPlace::PutJsonString(std::string_view utf8) {
+    static const char kHex[] = "0123456789abcdef";
+    *m_here++ = '"';
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && c != '"' && c != '\\') {
+            *m_here++ = c;
+            continue;
+        }
+        *m_here++ = '\\';
+        switch (c) {
+        case '"': *m_here++ = '"'; break;
+        case '\\': *m_here++ = '\\'; break;
+        case '\b': *m_here++ = 'b'; break;
+        case '\f': *m_here++ = 'f'; break;
+        case '\n': *m_here++ = 'n'; break;
+        case '\r': *m_here++ = 'r'; break;
+        case '\t': *m_here++ = 't'; break;
+        default:
+            Put("u00");
+            *m_here++ = kHex[byte >> 4];
+            *m_here++ = kHex[byte & 15];
+        }
+    }
+    *m_here++ = '"';
+}
+
+// Quoted when it holds a comma, quote or line break, or a blank at either end (which
+// spreadsheets would drop); quotes doubled.
+void CInPlace::PutCsvField(std::string_view text) {
+    bool plain = text.empty() || (text.front() != ' ' && text.back() != ' ');
+    for (std::size_t i = 0; plain && i < text.size(); ++i)
+        plain = text[i] != ',' && text[i] != '"' && text[i] != '\r' && text[i] != '\n';
+    if (plain) {
+        Put(text);
+        return;
+    }
+    *m_here++ = '"';
+    for (const char c : text) {
+        if (c == '"') *m_here++ = '"';
+        *m_here++ = c;
+    }
+    *m_here++ = '"';
 }
 
 }  // namespace Tool
