@@ -1,6 +1,7 @@
 #include "reader/screen.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "reader/xml.h"
@@ -324,6 +325,9 @@ private:
         if (*m_p == '>') {
             ++m_p;
             if (m_depth < 3) Opened(open, name, nameSize, false);
+#if JXL_SCREEN_SSE2
+            else if (Leaf(name, nameSize)) return Step::Continue;
+#endif
             ++m_depth;
             return Step::Continue;
         }
@@ -334,6 +338,23 @@ private:
         }
         return Step::Stop;
     }
+
+#if JXL_SCREEN_SSE2
+    // Most elements below the records are a plain text and their own closing tag,
+    // "<North>5712486.2789</North>": after the opening tag, the text up to '<' and a
+    // closing tag that repeats the name byte for byte are taken in one step, which the
+    // general steps would take as the same text and closing tag. Anything else (a
+    // reference, a child, blanks or another name in the closing tag, the window's end)
+    // is left to them, from just past the opening tag.
+    JXL_INLINE bool Leaf(const unsigned char* name, std::size_t nameSize) {
+        const unsigned char* const close = FirstOfMarkAmpersandOrEnd(m_p, '<');
+        if (*close != '<' || static_cast<std::size_t>(m_end - close) < nameSize + 3 || close[1] != '/' ||
+            std::memcmp(close + 2, name, nameSize) != 0 || close[2 + nameSize] != '>')
+            return false;
+        m_p = close + 3 + nameSize;
+        return true;
+    }
+#endif
 
     JXL_INLINE Step Attributes() {
         while (IsAttributeNameChar(*m_p)) {

@@ -166,6 +166,16 @@ TEST(Differential, WhatTheScreenLooksAt) {
         "<JOBFile><FieldBook><PointRecord><Name>P1",
         std::string("<JOBFile><FieldBook><PointRecord><Name>P1") + '\0' + "</Name></PointRecord></FieldBook>",
         std::string("<JOBFile>") + '\0' + "<FieldBook/></JOBFile>",
+        // A leaf and its closing tag, in every shape that is almost "<Name>text</Name>".
+        Support::FieldBook("<PointRecord><Name>P1</Name/></PointRecord>"),
+        Support::FieldBook("<PointRecord><Name>P1</Name?></PointRecord>"),
+        Support::FieldBook("<PointRecord><Name>P1</Name ></PointRecord><PointRecord><Name>P2</Namex></PointRecord>"),
+        Support::FieldBook("<PointRecord><Name>P1</Nam></PointRecord><PointRecord><Name>P2</></PointRecord>"),
+        Support::FieldBook("<PointRecord><Name> \n\t </Name><Code></Code><Deleted>true</Deleted></PointRecord>"),
+        Support::FieldBook("<PointRecord><Name>P&amp;1</Name><Code>&#65;</Code></PointRecord>"),
+        Support::FieldBook("<PointRecord><Name>P1<b/>2</Name></PointRecord>"),
+        Support::FieldBook("<PointRecord><Name>P1</Name></PointRecord><PointRecord><Name>P2</Name"),
+        Support::FieldBook(std::string("<PointRecord><Name>P1</Name") + '\0' + "></PointRecord>"),
     };
     for (const std::string& document : documents)
         for (unsigned bits : {7u, 2u}) ExpectSameCalls(document, SettingsFromBits(bits), document.substr(0, 200));

@@ -34,7 +34,9 @@ TEST(ValueParsers, AcceptDecimalsInTheCLocaleAndNothingElse) {
     for (const auto& c : cases) {
         const std::optional<double> value = Parse(c.text);
         EXPECT_EQ(value.has_value(), c.value.has_value()) << "\"" << c.text << "\"";
-        if (value && c.value) EXPECT_EQ(*value, *c.value) << "\"" << c.text << "\"";
+        if (value && c.value) {
+            EXPECT_EQ(*value, *c.value) << "\"" << c.text << "\"";
+        }
     }
     EXPECT_TRUE(std::signbit(*Parse("-0")));
     EXPECT_TRUE(std::signbit(*Parse("-0.000e5")));
