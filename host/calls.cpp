@@ -204,7 +204,7 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "digits are made in the
 // The eight decimal digits of value < 10^8, zeros first, as the bytes of a word (0 to 9,
 // not yet characters): four lanes of two digits, then eight of one, each by a
 // multiplication that divides exactly in the lane's range.
-std::uint64_t EightDigits(std::uint64_t value) {
+inline std::uint64_t EightDigits(std::uint64_t value) {
     const std::uint64_t fours = value / 10000 | (value % 10000) << 32;
     const std::uint64_t hundreds = (fours * 10486 >> 20) & 0x0000007F0000007Fu;  // / 100
     const std::uint64_t pairs = hundreds | (fours - 100 * hundreds) << 16;
@@ -221,7 +221,7 @@ struct Sixteen {
     int trailing;  // zeros at the end; 16 for 0
 };
 
-Sixteen SixteenDigits(std::uint64_t value) {
+inline Sixteen SixteenDigits(std::uint64_t value) {
     const std::uint64_t high = EightDigits(value / 100000000);
     const std::uint64_t low = EightDigits(value % 100000000);
     Sixteen sixteen;
@@ -449,15 +449,26 @@ std::string ToJsonLine(const Call& call) {
 
 namespace {
 
+// A piece of a line that is always the same, copied whole: the copy of all its room is one
+// fixed move, and only its length counts.
+struct Piece {
+    char text[48] = {};
+    std::size_t length = 0;
+
+    Piece() = default;
+    explicit Piece(std::string_view from) : length(from.size()) { std::memcpy(text, from.data(), from.size()); }
+};
+
 // `{"op":"NAME"` and `{"op":"NAME","arg":` of every operation, made once.
 struct OpPrefixes {
-    std::string plain[kOpCount];
-    std::string withArgument[kOpCount];
+    Piece plain[kOpCount];
+    Piece withArgument[kOpCount];
 
     OpPrefixes() {
         for (std::size_t i = 0; i < kOpCount; ++i) {
-            plain[i] = std::string("{\"op\":\"") + OpName(static_cast<Op>(i)) + "\"";
-            withArgument[i] = plain[i] + ",\"arg\":";
+            const std::string name = std::string("{\"op\":\"") + OpName(static_cast<Op>(i)) + "\"";
+            plain[i] = Piece(name);
+            withArgument[i] = Piece(name + ",\"arg\":");
         }
     }
 };
@@ -469,6 +480,12 @@ const OpPrefixes kPrefixes;
 char* Put(char* q, std::string_view text) {
     std::memcpy(q, text.data(), text.size());
     return q + text.size();
+}
+
+// Room for a whole piece is part of every line's MaxLength.
+char* Put(char* q, const Piece& piece) {
+    std::memcpy(q, piece.text, sizeof piece.text);
+    return q + piece.length;
 }
 
 char* PutLabel(char* q, const char* label) {
