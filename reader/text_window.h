@@ -37,8 +37,8 @@ public:
 
     // The window: bytes [Begin(), End()) are the file's from Offset() on. *End() is a
     // zero, followed by kPadding readable bytes.
-    char* Begin() const { return m_buffer.get(); }
-    char* End() const { return m_buffer.get() + m_filled; }
+    char* Begin() const { return m_buffer.get() + m_front; }
+    char* End() const { return Begin() + m_filled; }
     std::size_t Offset() const { return m_offset; }
 
     // For the screen, which reads the text in order: moves the bytes from `keep` (inside
@@ -64,8 +64,9 @@ public:
     };
 
 private:
-    // Room for `capacity` bytes of text, keeping the window's bytes from `keep` on.
-    void Reserve(std::size_t capacity, const char* keep);
+    // Room for `capacity` bytes of text, keeping the window's bytes from `keep` on, which
+    // then begin `front` bytes into the buffer.
+    void Reserve(std::size_t capacity, const char* keep, std::size_t front = 0);
     std::size_t Read(std::size_t offset, char* into, std::size_t count);
     void Terminate(std::size_t filled);
 
@@ -73,6 +74,7 @@ private:
     const std::size_t m_size;
     Platform::CLargeBuffer m_buffer;
     std::size_t m_capacity = 0;
+    std::size_t m_front = 0;   // where the window begins in the buffer
     std::size_t m_offset = 0;  // of the window's first byte in the file
     std::size_t m_filled = 0;  // bytes in the window
     std::size_t m_textEnd = 0; // where the screen's reading ended
