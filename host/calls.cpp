@@ -553,7 +553,7 @@ char* CCallLineWriter::PutNumber(char* q, double value) {
         m_lastBits = bits;
         m_hasLast = true;
     }
-    std::memcpy(q, m_last, m_lastLength);
+    std::memcpy(q, m_last, sizeof m_last);  // whole: a line has room for it
     return q + m_lastLength;
 }
 

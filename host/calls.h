@@ -101,7 +101,7 @@ private:
     bool m_hasLast = false;
     std::uint64_t m_lastBits = 0;
     std::size_t m_lastLength = 0;
-    char m_last[kJsonNumberSize];
+    char m_last[kJsonNumberSize] = {};
 };
 
 // JSON and number pieces shared by the output formats.

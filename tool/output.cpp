@@ -7,15 +7,12 @@ namespace Tool {
 COutput::COutput(COutputFile& file)
     : m_file(file), m_buffer(new char[kFlushAt + 4096]), m_capacity(kFlushAt + 4096) {}
 
-char* COutput::Room(std::size_t most) {
-    if (m_capacity - m_used < most) {
-        Flush();
-        if (m_capacity < most) {
-            m_capacity = std::max(most, 2 * m_capacity);
-            m_buffer.reset(new char[m_capacity]);
-        }
+void COutput::MakeRoom(std::size_t most) {
+    Flush();
+    if (m_capacity < most) {
+        m_capacity = std::max(most, 2 * m_capacity);
+        m_buffer.reset(new char[m_capacity]);
     }
-    return m_buffer.get() + m_used;
 }
 
 void COutput::Append(std::string_view text) {

@@ -20,7 +20,10 @@ public:
 
     // Room for at most `most` bytes after what is gathered, written straight into it; the
     // writer then says where it stopped. For the lines written by the hundred thousand.
-    char* Room(std::size_t most);
+    char* Room(std::size_t most) {
+        if (m_capacity - m_used < most) MakeRoom(most);
+        return m_buffer.get() + m_used;
+    }
     void Commit(const char* end) { m_used = static_cast<std::size_t>(end - m_buffer.get()); }
 
     void Append(std::string_view text);
@@ -51,6 +54,8 @@ public:
 
 private:
     static constexpr std::size_t kFlushAt = 1 << 16;
+
+    void MakeRoom(std::size_t most);
 
     COutputFile& m_file;
     std::unique_ptr<char[]> m_buffer;
