@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support.h"
 
@@ -40,6 +41,24 @@ TEST(Decoding, Utf8) {
         {"300 characters", Named(longText), Station(longText)},
         {"200 Cyrillic letters", Named(longCyrillic), Station(longCyrillic)},
     });
+}
+
+// ASCII is widened in blocks: every length around the blocks and the inline buffer, with
+// the first other letter at the edges of a block.
+TEST(Decoding, AsciiOfEveryLengthAndTheFirstOtherLetterAnywhere) {
+    std::vector<Support::TraceCase> cases;
+    for (std::size_t length = 1; length <= 140; ++length) {
+        const std::string letters = "abcdefghijklmnopqrstuvwxyz0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+        std::string ascii;
+        for (std::size_t i = 0; i < length; ++i) ascii += letters[(i * 7) % letters.size()];
+        cases.push_back({"ASCII of " + std::to_string(length), Named(ascii), Station(ascii)});
+        for (const std::size_t at : {std::size_t{0}, std::size_t{15}, std::size_t{16}, std::size_t{17}, length - 1}) {
+            if (at >= length) continue;
+            const std::string mixed = ascii.substr(0, at) + "\xD0\xAF" + ascii.substr(at);
+            cases.push_back({"Я at " + std::to_string(at) + " of " + std::to_string(length), Named(mixed), Station(mixed)});
+        }
+    }
+    ExpectTraces(Slice::Walk, cases);
 }
 
 TEST(Decoding, MalformedUtf8BecomesReplacementCharacters) {
