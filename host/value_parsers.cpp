@@ -21,7 +21,7 @@ std::optional<double> ReadShortDecimal(const Plugin::WChar* p, const Plugin::WCh
     static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                          1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     constexpr std::uint64_t kExact = std::uint64_t{1} << 53;
-    const auto at = [end](const Plugin::WChar* q) -> Plugin::WChar {
+    const auto at = [=](const Plugin::WChar* q) -> Plugin::WChar {
         if constexpr (kTerminated) return *q;
         else return q == end ? Plugin::WChar(0) : *q;
     };

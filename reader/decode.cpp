@@ -7,13 +7,16 @@
 #include "platform/error.h"
 
 // The reference reader widens a byte at a time, so that the differential tests hold the
-// block widening to the plain loop. AddressSanitizer would take a load that stays inside
-// its page but passes the text's end for an overflow.
-#if defined(__SSE2__) && !defined(JXL_REFERENCE_READER) && !defined(__SANITIZE_ADDRESS__)
+// block widening to the plain loop.
+#if defined(__SSE2__) && !defined(JXL_REFERENCE_READER)
 #include <emmintrin.h>
 #define JXL_DECODE_SSE2 1
+// A block load stays inside the text's page but may pass the text's end, which
+// AddressSanitizer would take for an overflow; the bytes past the end are never used.
+#define JXL_LOADS_PAST_THE_END __attribute__((no_sanitize_address))
 #else
 #define JXL_DECODE_SSE2 0
+#define JXL_LOADS_PAST_THE_END
 #endif
 
 namespace Reader {
@@ -27,7 +30,7 @@ namespace {
 // a load cannot leave the page the text is in (no fault, wherever the text ends), and
 // `capacity` has room for sixteen more. Returns how many bytes it took: all of them up to
 // a zero or a byte of 0x80 or above, or fewer; the caller goes on from there.
-std::size_t WidenAsciiBlocks(const unsigned char* bytes, Plugin::WChar* wide, std::size_t capacity) {
+JXL_LOADS_PAST_THE_END std::size_t WidenAsciiBlocks(const unsigned char* bytes, Plugin::WChar* wide, std::size_t capacity) {
     std::size_t n = 0;
 #if JXL_DECODE_SSE2
     constexpr std::uintptr_t kPage = 4096, kBlock = 16;
