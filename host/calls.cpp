@@ -10,6 +10,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "host/exact_powers.h"
 #include "platform/utf.h"
 
 namespace Host {
@@ -180,6 +181,18 @@ void AppendJsonString(std::string& out, std::string_view utf8) {
     out += '"';
 }
 
+char* PutJsonString(char* out, std::string_view utf8) {
+    *out++ = '"';
+    for (const char c : utf8) {
+        if (NeedsEscape(static_cast<unsigned char>(c)))
+            out += Escaped(out, c);
+        else
+            *out++ = c;
+    }
+    *out++ = '"';
+    return out;
+}
+
 void AppendJsonString(std::string& out, Plugin::WStringView utf16) {
     out += '"';
     AppendConverted<true>(out, utf16);
@@ -195,9 +208,6 @@ std::string JsonString(const std::string& utf8) {
 }
 
 namespace {
-
-constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "digits are made in the bytes of a word, the first lowest");
 
@@ -250,10 +260,10 @@ std::size_t QuickJsonNumber(char* out, double value) {
     // floor(log10(magnitude)) or one less, from floor(e × log10(2)).
     const int estimate = (binaryExponent * 78913) >> 18;
     int places = 14 - estimate;  // 10^14 <= magnitude × 10^places < 10^16
-    double scaled = magnitude * kExactPowers[places];
-    if (scaled >= 1e15) scaled = magnitude * kExactPowers[--places];
+    double scaled = magnitude * kExactPowersOfTen[places];
+    if (scaled >= 1e15) scaled = magnitude * kExactPowersOfTen[--places];
     const auto whole = static_cast<std::uint64_t>(scaled + 0.5);  // exact: scaled < 2^50
-    if (whole >= 1000000000000000u || static_cast<double>(whole) / kExactPowers[places] != magnitude) return 0;
+    if (whole >= 1000000000000000u || static_cast<double>(whole) / kExactPowersOfTen[places] != magnitude) return 0;
 
     // whole has 15 digits (digits[1..15]), `places` of them after the point. The double's
     // whole part is the decimal's: 15 digits keep the decimal further from the next whole
@@ -359,7 +369,7 @@ std::size_t FormatJsonNumber(char* out, double value) {
 std::size_t FormatFixed(char* out, std::size_t size, double value, int decimals) {
     constexpr double kHalvesExact = 4503599627370496.0;  // 2^52
     const double magnitude = std::fabs(value);
-    const double scaled = decimals >= 0 && decimals <= 15 ? magnitude * kExactPowers[decimals] : kHalvesExact;
+    const double scaled = decimals >= 0 && decimals <= 15 ? magnitude * kExactPowersOfTen[decimals] : kHalvesExact;
     if (scaled < kHalvesExact && size >= 40) {  // also false for NaN
         auto whole = static_cast<std::uint64_t>(scaled);
         const double fraction = scaled - static_cast<double>(whole);  // exact
@@ -372,7 +382,7 @@ std::size_t FormatFixed(char* out, std::size_t size, double value, int decimals)
             const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) | std::uint64_t{1} << 52;
             const int shift = 1075 - static_cast<int>(bits >> 52);
             __extension__ typedef unsigned __int128 Wide;
-            const Wide exact = Wide{mantissa} * static_cast<std::uint64_t>(kExactPowers[decimals]) * 2;
+            const Wide exact = Wide{mantissa} * static_cast<std::uint64_t>(kExactPowersOfTen[decimals]) * 2;
             const Wide half = Wide{2 * whole + 1} << shift;
             whole += exact > half || (exact == half && whole % 2 == 1);
         } else {

@@ -108,6 +108,8 @@ private:
 std::string JsonString(const std::string& utf8);
 std::string JsonNumber(double value);  // shortest round-trip form; "inf", "-inf", "nan" as strings
 void AppendJsonString(std::string& out, std::string_view utf8);
+// The same written at `out`, which has room for 6 bytes per byte and the quotes; its end.
+char* PutJsonString(char* out, std::string_view utf8);
 // UTF-16 written as UTF-8, an unpaired surrogate as U+FFFD (as Platform::ToUtf8 does).
 void AppendJsonString(std::string& out, Plugin::WStringView utf16);
 void AppendJsonNumber(std::string& out, double value);

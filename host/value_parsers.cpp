@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdint>
 
+#include "host/exact_powers.h"
+
 namespace Host {
 namespace {
 
@@ -18,8 +20,6 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // and `end` is not used.
 template <bool kTerminated>
 std::optional<double> ReadShortDecimal(const Plugin::WChar* p, const Plugin::WChar* end) {
-    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     constexpr std::uint64_t kExact = std::uint64_t{1} << 53;
     const auto at = [=](const Plugin::WChar* q) -> Plugin::WChar {
         if constexpr (kTerminated) return *q;
@@ -62,7 +62,7 @@ std::optional<double> ReadShortDecimal(const Plugin::WChar* p, const Plugin::WCh
     if (at(p) != 0 || (!kTerminated && p != end)) return std::nullopt;
     if (scale < -22 || scale > 22) return std::nullopt;
     const auto digits = static_cast<double>(mantissa);
-    const double value = scale < 0 ? digits / kPowers[-scale] : digits * kPowers[scale];
+    const double value = scale < 0 ? digits / kExactPowersOfTen[-scale] : digits * kExactPowersOfTen[scale];
     return negative ? -value : value;
 }
 

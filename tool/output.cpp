@@ -41,33 +41,6 @@ bool COutput::Finish(bool keep) {
     return !m_failed;
 }
 
-void CInPlace::PutJsonString(std::string_view utf8) {
-    static const char kHex[] = "0123456789abcdef";
-    *m_here++ = '"';
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && c != '"' && c != '\\') {
-            *m_here++ = c;
-            continue;
-        }
-        *m_here++ = '\\';
-        switch (c) {
-        case '"': *m_here++ = '"'; break;
-        case '\\': *m_here++ = '\\'; break;
-        case '\b': *m_here++ = 'b'; break;
-        case '\f': *m_here++ = 'f'; break;
-        case '\n': *m_here++ = 'n'; break;
-        case '\r': *m_here++ = 'r'; break;
-        case '\t': *m_here++ = 't'; break;
-        default:
-            Put("u00");
-            *m_here++ = kHex[byte >> 4];
-            *m_here++ = kHex[byte & 15];
-        }
-    }
-    *m_here++ = '"';
-}
-
 // Quoted when it holds a comma, quote or line break, or a blank at either end (which
 // spreadsheets would drop); quotes doubled.
 void CInPlace::PutCsvField(std::string_view text) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "host/calls.h"
 #include "tool/files.h"
 
 namespace Tool {
@@ -88,15 +89,13 @@ public:
     // For a writer of its own: where to write, and how far it wrote.
     char* Here() { return m_here; }
     void Advance(std::size_t count) { m_here += count; }
-    void MoveTo(char* here) { m_here = here; }
 
     // A JSON string of UTF-8 text: at most 6 bytes per byte, and the quotes.
-    void PutJsonString(std::string_view utf8);
+    void PutJsonString(std::string_view utf8) { m_here = Host::PutJsonString(m_here, utf8); }
     // A CSV field (RFC 4180): at most 2 bytes per byte, and the quotes.
     void PutCsvField(std::string_view text);
 
     static std::size_t JsonRoom(std::string_view text) { return 6 * text.size() + 2; }
-    static std::size_t CsvRoom(std::string_view text) { return 2 * text.size() + 2; }
 
 private:
     COutput& m_out;
