@@ -8,6 +8,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <string_view>
 
 #include "host/calls.h"
 #include "host/value_parsers.h"
@@ -92,14 +93,16 @@ TEST(CallsFormat, NumbersOfEveryKindAreTheShortestFixedForm) {
 // the double itself: ties (2.675 is a little under 2.675 as a double, 0.125 exactly half),
 // carries (9.9996), values under the last place, negative ones rounding to zero.
 TEST(CallsFormat, AFixedNumberIsPrintfs) {
-    const auto expectSame = [](const std::string& text, int decimals) {
-        const std::optional<double> value = Host::ParseDecimal(Plugin::WString(text.begin(), text.end()));
-        if (!value) return;
-        char fromText[400], printed[400];
-        const std::size_t a = Host::FormatFixed(fromText, sizeof fromText, *value, decimals);
+    const auto expectPrintfs = [](double value, int decimals, std::string_view text = {}) {
+        char quick[400], printed[400];
+        const std::size_t a = Host::FormatFixed(quick, sizeof quick, value, decimals);
         const std::size_t b = static_cast<std::size_t>(
-            std::to_chars(printed, printed + sizeof printed, *value, std::chars_format::fixed, decimals).ptr - printed);
-        ASSERT_EQ(std::string(fromText, a), std::string(printed, b)) << "text \"" << text << "\" to " << decimals << " places";
+            std::to_chars(printed, printed + sizeof printed, value, std::chars_format::fixed, decimals).ptr - printed);
+        ASSERT_EQ(std::string(quick, a), std::string(printed, b)) << value << " read from \"" << text << "\", to " << decimals << " places";
+    };
+    const auto expectSame = [&](const std::string& text, int decimals) {
+        if (const auto value = Host::ParseDecimal(Plugin::WString(text.begin(), text.end())))
+            expectPrintfs(*value, decimals, text);
     };
     for (const char* text : {"2.675", "0.125", "0.375", "9.9996", "999.9995", "-0.0001", "-0.0005", "0.0005", "0.00049",
                              "5712486.2789", "45.2910", "1.563", "100", "1e3", "0.000001", "123456789012345", "-99.99999",
@@ -116,13 +119,6 @@ TEST(CallsFormat, AFixedNumberIsPrintfs) {
     }
     // Doubles of every magnitude and any number of places, and those next to a half of the
     // last place, where the quick rounding must step aside.
-    const auto expectPrintfs = [](double value, int decimals) {
-        char quick[400], printed[400];
-        const std::size_t a = Host::FormatFixed(quick, sizeof quick, value, decimals);
-        const std::size_t b = static_cast<std::size_t>(
-            std::to_chars(printed, printed + sizeof printed, value, std::chars_format::fixed, decimals).ptr - printed);
-        ASSERT_EQ(std::string(quick, a), std::string(printed, b)) << value << " to " << decimals << " places";
-    };
     std::mt19937_64 wide(11);
     for (int i = 0; i < 200000; ++i) {
         const int decimals = static_cast<int>(wide() % 24);
@@ -130,7 +126,8 @@ TEST(CallsFormat, AFixedNumberIsPrintfs) {
         const double value = wide() % 2 ? -magnitude : magnitude;
         expectPrintfs(value, decimals);
         const double half = (static_cast<double>(wide() % 100000000) + 0.5) / std::pow(10.0, decimals % 9);
-        for (const double near : {half, std::nextafter(half, 0.0), std::nextafter(half, 1e300)}) expectPrintfs(near, decimals % 9);
+        for (const double near : {half, std::nextafter(half, 0.0), std::nextafter(half, 1e300)})
+            expectPrintfs(near, decimals % 9);
     }
     for (const double special : {0.0, -0.0, std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN(),
                                  1099511627775.75, 1099511627776.0, 1e300})
