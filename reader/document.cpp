@@ -3,6 +3,7 @@
 #include "platform/large_memory.h"
 #include "reader/file_memory.h"
 #include "reader/parser.h"
+#include "reader/part_source.h"
 #include "reader/screen.h"
 #include "reader/text_window.h"
 #include "resources/resource_string.h"
@@ -15,54 +16,6 @@ XmlNode* FirstDeclaration(const XmlDocument& document) {
         if (node->type() == rapidxml::node_declaration) return node;
     return nullptr;
 }
-
-#ifndef JXL_REFERENCE_READER
-
-// The name of the element whose tag opens at `open`, as RapidXML reads it.
-std::string_view ElementName(const char* open) {
-    const char* const name = open + 1;
-    const char* end = name;
-    while (rapidxml::internal::lookup_tables<0>::lookup_node_name[static_cast<unsigned char>(*end)]) ++end;
-    return {name, static_cast<std::size_t>(end - name)};
-}
-
-// One part of the text at a time parsed in place on its own, into the one document
-// object: the tree of a record lives only while the record is walked, in the document's
-// own first 64 KiB, which stay in the cache. The byte after the part, which belongs to
-// what surrounds it, is the part's terminator while RapidXML reads it.
-class CPartParser {
-public:
-    explicit CPartParser(CTextWindow& text) : m_text(text) {
-        m_document.set_allocator(&Platform::AllocateLarge, &Platform::FreeLarge);
-    }
-
-    // The part's text, until the next part is brought.
-    char* Bring(const TextSpan& part) { return m_text.Bring(part.begin, part.end); }
-
-    // The part that Bring brought last, at `begin`.
-    XmlNode* Parse(char* begin, const TextSpan& part) {
-        char* const end = begin + (part.end - part.begin);
-        const struct Restore {
-            char* at;
-            char byte;
-            ~Restore() { *at = byte; }
-        } restore{end, *end};
-        *end = '\0';
-        m_document.clear();
-        FileMemory([&] { m_document.parse<kParseFlags>(begin); });
-        XmlNode* node = m_document.first_node();
-        if (!node) throw rapidxml::parse_error("expected a node", begin);
-        return node;
-    }
-
-    XmlNode* Parse(const TextSpan& part) { return Parse(Bring(part), part); }
-
-private:
-    CTextWindow& m_text;
-    XmlDocument m_document;
-};
-
-#endif
 
 }  // namespace
 
@@ -137,31 +90,35 @@ void CParser::NoteEncoding(const XmlNode* declaration) {
 // The same steps as for the whole tree, over the outline the screen made.
 void CParser::ParseOutline(CTextWindow& text, const DocumentOutline& outline) {
     m_receiver->SetProgress(50.0f);
-    CPartParser parts(text);
-    if (outline.declaration) NoteEncoding(parts.Parse(*outline.declaration));
-
+    if (const std::optional<TextSpan>& declaration = outline.declaration) {
+        CPartParser parser;
+        NoteEncoding(parser.Parse(text.Bring(declaration->begin, declaration->end), declaration->end - declaration->begin));
+    }
     if (!outline.root) {
         ReportFormatError();
         return;
     }
+
+    // Only a record that has a handler needs its tree.
+    const bool fieldBook = m_flags->ParseFieldBookNode && outline.fieldBook;
+    const bool reductions = m_flags->ParseReductionsNode && outline.reductions;
+    if (fieldBook) RegisterHandlers();
+    std::vector<PartRun> runs;
+    if (fieldBook)
+        runs.push_back({&outline.fieldBookChildren, [this](std::string_view name) { return HandlerFor(name) != nullptr; }});
+    if (reductions) runs.push_back({&outline.reductionsChildren, [](std::string_view name) { return name == "Point"; }});
+    CPartSource parts(text, std::move(runs));
+
     if (m_flags->ParseFieldBookNode) {
-        if (outline.fieldBook) {
-            RegisterHandlers();
-            // Only a record that has a handler needs its tree.
-            for (const TextSpan& record : outline.fieldBookChildren) {
-                char* const begin = parts.Bring(record);
-                if (const Handler* handler = HandlerFor(ElementName(begin))) (*handler)(parts.Parse(begin, record));
-            }
+        if (fieldBook) {
+            while (XmlNode* record = parts.Next()) Dispatch(record);
         } else {
             ReportFormatError();
         }
     }
     if (m_flags->ParseReductionsNode) {
-        if (outline.reductions) {
-            for (const TextSpan& point : outline.reductionsChildren) {
-                char* const begin = parts.Bring(point);
-                if (ElementName(begin) == "Point") ParseReductionsPoint(parts.Parse(begin, point));
-            }
+        if (reductions) {
+            while (XmlNode* point = parts.Next()) ParseReductionsPoint(point);
         } else {
             ReportFormatError();
         }

@@ -101,12 +101,36 @@ char* CTextWindow::Bring(std::size_t begin, std::size_t end) {
     const std::size_t arrived = Read(from, Begin(), count);
     Terminate(arrived);
     if (arrived != count) throw CFileChanged();
-    for (std::size_t at = 0; at < arrived; at += kBlock) {
+    Check(from, Begin(), count);
+    return Begin() + (begin - m_offset);
+}
+
+std::size_t CTextWindow::RoomFor(std::size_t begin, std::size_t end) {
+    return RoundUp(end) - begin / kBlock * kBlock + 1 + kPadding;
+}
+
+char* CTextWindow::ReadInto(std::size_t begin, std::size_t end, char* buffer) {
+    if (begin > end || end > m_textEnd) throw CFileChanged();
+    const std::size_t from = begin / kBlock * kBlock;
+    const std::size_t count = std::min(RoundUp(end), m_textEnd) - from;
+    const std::size_t arrived = Read(from, buffer, count);
+    std::memset(buffer + arrived, 0, 1 + kPadding);
+    if (arrived != count) throw CFileChanged();
+    Check(from, buffer, count);
+    return buffer + (begin - from);
+}
+
+void CTextWindow::FreeWindow() {
+    m_buffer.reset();
+    m_capacity = m_front = m_offset = m_filled = 0;
+}
+
+void CTextWindow::Check(std::size_t from, const char* bytes, std::size_t count) const {
+    for (std::size_t at = 0; at < count; at += kBlock) {
         const std::size_t block = (from + at) / kBlock;
-        if (block >= m_sums.size() || Sum(Begin() + at, std::min(kBlock, arrived - at)) != m_sums[block])
+        if (block >= m_sums.size() || Sum(bytes + at, std::min(kBlock, count - at)) != m_sums[block])
             throw CFileChanged();
     }
-    return Begin() + (begin - m_offset);
 }
 
 void CTextWindow::Reserve(std::size_t capacity, const char* keep, std::size_t front) {

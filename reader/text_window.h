@@ -55,6 +55,18 @@ public:
     // when the file no longer holds them.
     char* Bring(std::size_t begin, std::size_t end);
 
+    // For reading a part on another thread while this one reads on: the room ReadInto
+    // needs for the file's bytes [begin, end).
+    static std::size_t RoomFor(std::size_t begin, std::size_t end);
+    // The file's bytes [begin, end) as the screen read them, read into `buffer` (RoomFor
+    // bytes) with a writable byte after them; returns where they begin. It changes nothing
+    // of the window: threads may read at once. Throws CFileChanged.
+    char* ReadInto(std::size_t begin, std::size_t end, char* buffer);
+
+    // Gives the window's memory back, for when the rest is read through ReadInto alone.
+    // The window is empty after it.
+    void FreeWindow();
+
     // Two running sums of a block, the second of the first's values (Fletcher's), so that
     // bytes moved within a block change it as well as bytes changed. Not proof against a
     // writer that means to deceive it: against one that writes while the file is imported.
@@ -68,6 +80,9 @@ private:
     // then begin `front` bytes into the buffer.
     void Reserve(std::size_t capacity, const char* keep, std::size_t front = 0);
     std::size_t Read(std::size_t offset, char* into, std::size_t count);
+    // Throws CFileChanged unless the `count` bytes at `bytes`, the file's from `from` (a
+    // block's start) on, sum as the screen's reading did.
+    void Check(std::size_t from, const char* bytes, std::size_t count) const;
     void Terminate(std::size_t filled);
 
     Platform::CInputFile& m_file;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -26,21 +27,22 @@ namespace {
 // Where the allocation being made belongs: the plug-in's large blocks (a file's buffer
 // and trees), the screen's outline of a file, or anywhere else.
 enum class Where { Elsewhere, Large, Screen };
-Where g_where = Where::Elsewhere;  // while the screen runs: Screen
+// Atomic: a large file's records are parsed on a second thread as well.
+std::atomic<Where> g_where{Where::Elsewhere};  // while the screen runs: Screen
 
 // The allocation that fails, counted from 0 once armed, among all allocations or among
 // those of one kind; negative: none.
-long g_failAt = -1;
-Where g_counted = Where::Elsewhere;  // Elsewhere: all of them
-long g_allocations = 0;
-bool g_failed = false;
-bool g_failedFilesOwn = false;  // the one that failed was the file's own memory
+std::atomic<long> g_failAt{-1};
+std::atomic<Where> g_counted{Where::Elsewhere};  // Elsewhere: all of them
+std::atomic<long> g_allocations{0};
+std::atomic<bool> g_failed{false};
+std::atomic<bool> g_failedFilesOwn{false};  // the one that failed was the file's own memory
 // Every allocation fails, as long as it is set.
-bool g_exhausted = false;
+std::atomic<bool> g_exhausted{false};
 
 bool FailsNow(bool large) {
     if (g_exhausted) return true;
-    const Where where = large ? Where::Large : g_where;
+    const Where where = large ? Where::Large : g_where.load();
     if (g_failAt < 0 || (g_counted != Where::Elsewhere && where != g_counted)) return false;
     if (g_allocations++ != g_failAt) return false;
     g_failed = true;
@@ -283,6 +285,46 @@ TEST(AllocationFailure, AFileTooLargeForTheMemoryLeft) {
         SCOPED_TRACE(c.behaviour);
         EXPECT_EQ(Import(plugin, {large, small}, c.failAt, c.counted), c.expected);
     }
+    plugin->Release();
+}
+
+// A large file's records are parsed ahead of the walk, on the walk's thread and a second
+// one, each batch of them into memory of its own: whichever thread's allocation fails, the
+// file is stopped with the report and the next one imported.
+TEST(AllocationFailure, AFileParsedAheadThatRunsOutOfMemory) {
+    std::string records;
+    Trace stations;
+    for (int i = 0; i < 20000; ++i) {  // some 1.3 MB
+        const std::string name = "S" + std::to_string(i);
+        records += "<StationRecord><StationName>" + name + "</StationName></StationRecord>\n";
+        stations.push_back(Call("AddStation", name));
+    }
+    const std::string large = Support::WriteScratchFile("allocation-ahead.jxl", Support::FieldBook(records));
+    const std::string small = Support::WriteScratchFile("allocation-small.jxl", Support::FieldBook(
+        "<StationRecord><StationName>T</StationName></StationRecord>"));
+    const Trace smallFile = Support::Framed(Support::Slice::Walk, small, {Call("AddStation", "T")});
+    const Trace undisturbed = Joined({Support::Framed(Support::Slice::Walk, large, stations), smallFile});
+
+    Plugin::IGroundBasedMIP* plugin = CreatePlugin();
+    ASSERT_NE(plugin, nullptr);
+    EXPECT_EQ(Import(plugin, {large, small}), undisturbed);
+    long failAt = 0;
+    for (;; ++failAt) {
+        SCOPED_TRACE("large allocation #" + std::to_string(failAt) + " fails");
+        g_failed = false;
+        const Trace calls = Import(plugin, {large, small}, failAt, Where::Large);
+        if (!g_failed) break;  // past the last one
+        ASSERT_GE(calls.size(), kOutOfMemory.size() + smallFile.size());
+        // The large file's calls up to a point, the releases of what was held, the report,
+        // then the small file whole, unless it was the small file that failed.
+        std::size_t same = 0;
+        while (same < calls.size() && calls[same] == undisturbed[same]) ++same;
+        if (same >= undisturbed.size() - smallFile.size()) continue;  // the small file's own
+        std::size_t report = same;
+        while (report < calls.size() && IsRelease(calls[report])) ++report;
+        EXPECT_EQ(Trace(calls.begin() + static_cast<long>(report), calls.end()), Joined({kOutOfMemory, smallFile}));
+    }
+    EXPECT_GE(failAt, 6) << "the window's, and the batches' text and node memory";
     plugin->Release();
 }
 
