@@ -9,8 +9,8 @@
 #include "test_jxl_import_run.h"
 
 #if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define JXL_SANITIZED 1
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define JXL_SANITIZED 1  // the sanitizers reserve far more address space than the limit
 #endif
 #endif
 
