@@ -56,21 +56,19 @@ XmlNode* CPartParser::Parse(char* begin, std::size_t size) {
 }
 
 CPartCursor::Step CPartCursor::Next(char*& begin, std::size_t& size) {
-    while (m_run < m_runs.size()) {
-        const PartRun& run = m_runs[m_run];
-        while (m_part < run.parts->size()) {
-            const TextSpan& part = (*run.parts)[m_part++];
-            char* const text = m_text.Bring(part.begin, part.end);
-            if (!run.wanted(ElementName(text))) continue;
-            begin = text;
-            size = part.end - part.begin;
-            return Step::Part;
-        }
-        ++m_run;
-        m_part = 0;
-        return Step::EndOfRun;
+    if (m_run == m_runs.size()) return Step::End;
+    const PartRun& run = m_runs[m_run];
+    while (m_part < run.parts->size()) {
+        const TextSpan& part = (*run.parts)[m_part++];
+        char* const text = m_text.Bring(part.begin, part.end);
+        if (!run.wanted(ElementName(text))) continue;
+        begin = text;
+        size = part.end - part.begin;
+        return Step::Part;
     }
-    return Step::End;
+    ++m_run;
+    m_part = 0;
+    return Step::EndOfRun;
 }
 
 std::size_t CPartCursor::TextSize() const {
