@@ -106,7 +106,7 @@ public:
         for (;;) {
             Slot& slot = m_slots[m_read % kSlots];
             if (m_reading) {
-                if (slot.next < slot.trees.size()) return slot.trees[slot.next++];
+                if (slot.next < slot.treeCount) return slot.trees[slot.next++];
                 if (slot.failure) std::rethrow_exception(slot.failure);
                 if (slot.last) return nullptr;  // asked past the last run
                 {
@@ -153,9 +153,30 @@ private:
         bool endsRun, endsAll;
     };
 
-    // A batch's memory, kept from batch to batch: its text, and a block of node memory
-    // for its document beyond the document's own, which a fresh block from the system
-    // would cost a page fault for every 4 KiB of tree.
+    // Room for `count` Ts, at least `least` when it must grow, from the system as the
+    // file's other large blocks: a slot's text and trees grow to the largest batch it held.
+    template <typename T>
+    class Room {
+    public:
+        T* Get(std::size_t count, std::size_t least) {
+            if (count > m_count) {
+                m_memory.reset();
+                m_count = 0;
+                const std::size_t grown = std::max(count, least);
+                m_memory = FileMemory([&] { return Platform::AllocateLargeBuffer(grown * sizeof(T)); });
+                m_count = grown;
+            }
+            return reinterpret_cast<T*>(m_memory.get());
+        }
+
+    private:
+        Platform::CLargeBuffer m_memory;
+        std::size_t m_count = 0;
+    };
+
+    // A batch's memory, kept from batch to batch: its text, its trees, and a block of node
+    // memory for its document beyond the document's own, where a fresh block from the
+    // system would cost a page fault for every 4 KiB of tree.
     struct Slot {
         Slot() { document.set_allocator(&Slot::AllocateNodes, &Slot::FreeNodes); }
         ~Slot() {
@@ -163,10 +184,11 @@ private:
             Platform::FreeLarge(block);
         }
         State state = State::Free;
-        Platform::CLargeBuffer text;
-        std::size_t room = 0;
+        Room<char> text;
         XmlDocument document;
-        std::vector<XmlNode*> trees;
+        Room<XmlNode*> treeRoom;
+        XmlNode** trees = nullptr;
+        std::size_t treeCount = 0;
         std::size_t next = 0;  // the walk's place
         std::exception_ptr failure;
         bool last = false;
@@ -229,33 +251,26 @@ private:
     void Fill(Slot& slot, const Claim& claim) noexcept {
         t_filling = &slot;
         slot.document.clear();
-        slot.trees.clear();
+        slot.treeCount = 0;
         slot.next = 0;
         slot.failure = nullptr;
         slot.last = claim.endsAll;
         try {
             const PartRun& run = m_runs[claim.run];
             const std::vector<TextSpan>& parts = *run.parts;
+            slot.trees = slot.treeRoom.Get(claim.last - claim.first + 1, kBatchText / 64);
             if (claim.first < claim.last) {
                 const std::size_t begin = parts[claim.first].begin, end = parts[claim.last - 1].end;
-                const std::size_t room = CTextWindow::RoomFor(begin, end);
-                if (slot.room < room) {
-                    slot.text.reset();
-                    slot.room = 0;
-                    const std::size_t grown = std::max(room, CTextWindow::RoomFor(0, kBatchText));
-                    slot.text = FileMemory([&] { return Platform::AllocateLargeBuffer(grown); });
-                    slot.room = grown;
-                }
-                char* const text = m_text.ReadInto(begin, end, slot.text.get());
-                FileMemory([&] { slot.trees.reserve(claim.last - claim.first + 1); });
+                char* const text = m_text.ReadInto(
+                    begin, end, slot.text.Get(CTextWindow::RoomFor(begin, end), CTextWindow::RoomFor(0, kBatchText)));
                 for (std::size_t i = claim.first; i < claim.last; ++i) {
                     if (m_stop.load(std::memory_order_relaxed)) break;
                     char* const part = text + (parts[i].begin - begin);
                     if (run.wanted(ElementName(part)))
-                        slot.trees.push_back(ParseTerminated(slot.document, part, parts[i].end - parts[i].begin));
+                        slot.trees[slot.treeCount++] = ParseTerminated(slot.document, part, parts[i].end - parts[i].begin);
                 }
             }
-            if (claim.endsRun) FileMemory([&] { slot.trees.push_back(nullptr); });
+            if (claim.endsRun) slot.trees[slot.treeCount++] = nullptr;
         } catch (...) {
             slot.failure = std::current_exception();
             slot.last = true;
@@ -312,7 +327,7 @@ CPartSource::CPartSource(CTextWindow& text, std::vector<PartRun> runs) : m_curso
     try {
         m_ahead = std::make_unique<CAhead>(m_cursor.Text(), m_cursor.Runs());
     } catch (const std::system_error&) {
-        // No thread to be had, or no memory for its batches: the walk parses the parts
+        // No thread to be had, or no memory for what runs it: the walk parses the parts
         // itself.
     } catch (const std::bad_alloc&) {
     }
