@@ -122,7 +122,7 @@ public:
             if (slot.state == State::Filled) {
                 m_reading = true;
             } else if (CanClaim()) {
-                // Rather than wait, fill the next batch but one.
+                // Rather than wait, fill the first batch nobody has taken yet.
                 FillClaimed(lock);
             } else if (slot.state == State::Claimed) {
                 m_changed.wait(lock, [&] { return slot.state == State::Filled; });
