@@ -138,8 +138,15 @@ int Spawn(const std::vector<std::string>& args, const std::string& outPath, cons
     startup.hStdError = err.value;
     PROCESS_INFORMATION process{};
     const std::wstring folder = Wide(options.folder.empty() ? std::string(JXL_SOURCE_DIR) : options.folder);
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup, &process))
-        throw std::runtime_error("cannot start jxl-import.exe");
+    // Under Wine a process start now and then fails while other Wine processes start and
+    // end beside it (the test run's are in parallel): a few more tries, then the reason.
+    for (int attempt = 1;; ++attempt) {
+        if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup, &process))
+            break;
+        const DWORD error = ::GetLastError();
+        if (attempt == 3) throw std::runtime_error("cannot start jxl-import.exe: error " + std::to_string(error));
+        ::Sleep(200);
+    }
     Handle thread{process.hThread};
     Handle child{process.hProcess};
     ::WaitForSingleObject(child.value, INFINITE);
