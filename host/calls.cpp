@@ -167,20 +167,6 @@ void AppendConverted(std::string& out, Plugin::WStringView text) {
 
 }  // namespace
 
-void AppendJsonString(std::string& out, std::string_view utf8) {
-    out += '"';
-    std::size_t plain = 0;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        if (!NeedsEscape(static_cast<unsigned char>(utf8[i]))) continue;
-        out.append(utf8.data() + plain, i - plain);
-        char escaped[6];
-        out.append(escaped, Escaped(escaped, utf8[i]));
-        plain = i + 1;
-    }
-    out.append(utf8.data() + plain, utf8.size() - plain);
-    out += '"';
-}
-
 char* PutJsonString(char* out, std::string_view utf8) {
     *out++ = '"';
     for (const char c : utf8) {
@@ -191,6 +177,12 @@ char* PutJsonString(char* out, std::string_view utf8) {
     }
     *out++ = '"';
     return out;
+}
+
+void AppendJsonString(std::string& out, std::string_view utf8) {
+    const std::size_t at = out.size();
+    out.resize(at + 6 * utf8.size() + 2);
+    out.resize(static_cast<std::size_t>(PutJsonString(&out[at], utf8) - out.data()));
 }
 
 void AppendJsonString(std::string& out, Plugin::WStringView utf16) {

@@ -14,15 +14,15 @@
 #include "reader/file_memory.h"
 
 namespace Reader {
+namespace {
 
+// The name of the element whose tag opens at `open`, as RapidXML reads it.
 std::string_view ElementName(const char* open) {
     const char* const name = open + 1;
     const char* end = name;
     while (rapidxml::internal::lookup_tables<0>::lookup_node_name[static_cast<unsigned char>(*end)]) ++end;
     return {name, static_cast<std::size_t>(end - name)};
 }
-
-namespace {
 
 XmlNode* ParseInPlace(XmlDocument& document, char* text) {
     FileMemory([&] { document.parse<kParseFlags>(text); });

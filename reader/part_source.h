@@ -33,9 +33,6 @@ private:
     XmlDocument m_document;
 };
 
-// The name of the element whose tag opens at `open`, as RapidXML reads it.
-std::string_view ElementName(const char* open);
-
 // The children of one section, and which of them the walk wants parsed, by name.
 struct PartRun {
     const std::vector<TextSpan>* parts;

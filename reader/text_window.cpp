@@ -94,15 +94,15 @@ void CTextWindow::ReadWhole() {
 char* CTextWindow::Bring(std::size_t begin, std::size_t end) {
     if (begin >= m_offset && end <= m_offset + m_filled) return Begin() + (begin - m_offset);
     if (begin > end || end > m_textEnd) throw CFileChanged();
+    // The part and what follows it, up to a read's length.
     const std::size_t from = begin / kBlock * kBlock;
-    const std::size_t count = std::min(std::max(RoundUp(end - from), kMaxRead), m_textEnd - from);
-    Reserve(count, End());
+    const std::size_t to = std::min(from + std::max(RoundUp(end - from), kMaxRead), m_textEnd);
+    Reserve(to - from, End());
     m_offset = from;
-    const std::size_t arrived = Read(from, Begin(), count);
-    Terminate(arrived);
-    if (arrived != count) throw CFileChanged();
-    Check(from, Begin(), count);
-    return Begin() + (begin - m_offset);
+    m_filled = 0;
+    char* const part = ReadInto(begin, to, Begin());
+    m_filled = to - from;
+    return part;
 }
 
 std::size_t CTextWindow::RoomFor(std::size_t begin, std::size_t end) {

@@ -2,9 +2,10 @@
 //
 // The screen reads the text from its start to its end before anything reaches the host;
 // the walk then brings back each part it parses, or (a large file) reads a batch of parts
-// at a time into memory of the batch's own, on two threads: ReadInto. Memory stays about that of the largest
-// part, however large the file, and every part is read while its pages are in the cache,
-// where one buffer for the whole text meant a fresh page for every 4 KiB of it.
+// at a time into memory of the batch's own, on two threads: ReadInto. Memory stays about
+// that of the largest part, however large the file, and every part is read while its
+// pages are in the cache, where one buffer for the whole text meant a fresh page for
+// every 4 KiB of it.
 //
 // The file is read twice, and others may write to it in between: the screen sums every
 // block of 4 KiB it reads, and a block brought back must sum the same. So RapidXML only
