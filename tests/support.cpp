@@ -302,6 +302,22 @@ std::string Reductions(const std::string& points) {
     return "<?xml version=\"1.0\"?>\n<JOBFile>\n<FieldBook/>\n<Reductions>\n" + points + "\n</Reductions>\n</JOBFile>\n";
 }
 
+Piece Stations(int from, int count) {
+    Piece piece;
+    for (int i = from; i < from + count; ++i) {
+        const std::string name = "S" + std::to_string(i), height = "1." + std::to_string(i % 1000);
+        std::string number = height;  // as the calls write it: no trailing zeros
+        while (number.back() == '0') number.pop_back();
+        if (number.back() == '.') number.pop_back();
+        piece.text += "<StationRecord><StationName>" + name + "</StationName><TheodoliteHeight>" + height +
+                      "</TheodoliteHeight></StationRecord>\n";
+        piece.lines.insert(piece.lines.end(),
+                           {Call("AddStation", name), R"({"op":"Parse","parser":"linear","arg":")" + height + R"(","result":)" + number + "}",
+                            R"({"op":"SetInstrumentHeight","arg":)" + number + "}"});
+    }
+    return piece;
+}
+
 Trace Lines(const std::string& text) {
     Trace lines;
     std::size_t start = 0;

@@ -146,6 +146,16 @@ void ExpectTraces(Slice slice, const std::vector<TraceCase>& cases, Compare comp
 std::string FieldBook(const std::string& records);
 std::string Reductions(const std::string& points);
 
+// Records put together in code, for large files: their text, and the calls the walk makes
+// for them.
+struct Piece {
+    std::string text;
+    Trace lines;
+};
+// `count` station records numbered from `from` on, each with an instrument height: three
+// calls each.
+Piece Stations(int from, int count);
+
 // Expected lines put together: the parts one after the other.
 Trace Joined(std::initializer_list<Trace> parts);
 

@@ -373,15 +373,9 @@ TEST(Boundary, EveryHostCallMayThrow) {
 TEST(Boundary, AHostObjectThatThrowsWhileALargeFileIsParsedAhead) {
     const Files files;
     constexpr std::size_t kStations = 20000;  // some 2 MB
-    std::string records;
-    Support::Trace lines;
-    for (std::size_t i = 0; i < kStations; ++i) {
-        const std::string name = "S" + std::to_string(i);
-        records += "<StationRecord><StationName>" + name + "</StationName><TheodoliteHeight>1.5</TheodoliteHeight></StationRecord>";
-        lines.insert(lines.end(), {Call("AddStation", name), R"({"op":"Parse","parser":"linear","arg":"1.5","result":1.5})",
-                                   R"({"op":"SetInstrumentHeight","arg":1.5})"});
-    }
-    const std::string large = Support::WriteScratchFile("boundary-large.jxl", Support::FieldBook(records));
+    const Support::Piece stations = Support::Stations(0, kStations);
+    const Support::Trace& lines = stations.lines;
+    const std::string large = Support::WriteScratchFile("boundary-large.jxl", Support::FieldBook(stations.text));
     const Support::Trace opened = Joined({{Call("BeginFile", large)}, ParsersMade(), {R"({"op":"SetProgress","arg":50})"}});
     // The large file's calls up to and with its `count`-th line, then the end of the import.
     const auto stopped = [&](std::size_t count, const Support::Trace& report) {

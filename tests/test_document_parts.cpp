@@ -134,6 +134,35 @@ TEST(DocumentParts, PartsLongerThanTheWindow) {
     });
 }
 
+// Imports the scratch file `name`, which holds `before`, rewriting it with `after` once
+// the screen has read it, before the first record comes; every call.
+Support::Trace ImportChangingFile(const std::string& name, const std::string& before, const std::string& after) {
+    class CRewritingReceiver final : public Host::CRecordingReceiver {
+    public:
+        CRewritingReceiver(Host::CallRecorder* recorder, std::string name, std::string bytes)
+            : CRecordingReceiver(recorder), m_name(std::move(name)), m_bytes(std::move(bytes)) {}
+        void SetProgress(float percent) override {
+            if (percent == 50.0f) Support::WriteScratchFile(m_name, m_bytes);
+            CRecordingReceiver::SetProgress(percent);
+        }
+
+    private:
+        std::string m_name, m_bytes;
+    };
+    const std::string path = Support::WriteScratchFile(name, before);
+    Support::PluginPtr plugin = Support::CreatePlugin();
+    Host::CFileList files = Support::FileList({path});
+    Host::CallRecorder recorder;
+    CRewritingReceiver receiver(&recorder, name, after);
+    plugin->Import(&files, &receiver);
+    return Support::TraceOf(recorder);
+}
+
+const Support::Trace kFormatError = Support::Lines(R"(
+    {"op":"SetResult","arg":-1}
+    {"op":"ShowMessage","arg":"Ошибка в формате файла"}
+)");
+
 // The file is read twice: once by the screen, then a part at a time by the walk. A file
 // that changes in between is reported as badly formed from the first part that differs;
 // RapidXML never parses text the screen has not read.
@@ -154,106 +183,54 @@ TEST(DocumentParts, AFileThatChangesBetweenTheReadings) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.behaviour);
-        const std::string path = Support::WriteScratchFile("changing.jxl", job);
-        // Rewrites the file once the screen has read it, before the first record comes.
-        class CRewritingReceiver final : public Host::CRecordingReceiver {
-        public:
-            CRewritingReceiver(Host::CallRecorder* recorder, std::string path, std::string bytes)
-                : CRecordingReceiver(recorder), m_path(std::move(path)), m_bytes(std::move(bytes)) {}
-            void SetProgress(float percent) override {
-                if (percent == 50.0f) Support::WriteScratchFile("changing.jxl", m_bytes);
-                CRecordingReceiver::SetProgress(percent);
-            }
-
-        private:
-            std::string m_path, m_bytes;
-        };
-        Support::PluginPtr plugin = Support::CreatePlugin();
-        Host::CFileList files = Support::FileList({path});
-        Host::CallRecorder recorder;
-        CRewritingReceiver receiver(&recorder, path, c.replacement);
-        plugin->Import(&files, &receiver);
-        EXPECT_EQ(Support::TraceOf(recorder), Support::Framed(Slice::Walk, path, {
-            R"({"op":"SetResult","arg":-1})", R"({"op":"ShowMessage","arg":"Ошибка в формате файла"})"}));
+        EXPECT_EQ(ImportChangingFile("changing.jxl", job, c.replacement),
+                  Support::Framed(Slice::Walk, Support::ScratchPath("changing.jxl"), kFormatError));
     }
 }
 
-}  // namespace
-
 // A large file's parts are parsed ahead of the walk, a batch at a time and on two threads:
 // the host must see the same calls, in the same order, as from a small file.
-namespace Ahead {
 
-// A station with its height, and its lines.
-std::string Station(int i) {
-    return "<StationRecord><StationName>S" + std::to_string(i) + "</StationName><TheodoliteHeight>1." +
-           std::to_string(i % 1000) + "</TheodoliteHeight></StationRecord>\n";
-}
-std::string StationLines(int i) {
-    const std::string height = "1." + std::to_string(i % 1000);
-    std::string number = height;
-    while (number.back() == '0') number.pop_back();
-    if (number.back() == '.') number.pop_back();
-    return R"({"op":"AddStation","arg":"S)" + std::to_string(i) + "\"}\n" +
-           R"({"op":"Parse","parser":"linear","arg":")" + height + R"(","result":)" + number + "}\n" +
-           R"({"op":"SetInstrumentHeight","arg":)" + number + "}\n";
-}
-std::string Point(int i) {
-    return "<Point><Name>P" + std::to_string(i) + "</Name><Grid><North>" + std::to_string(i) + ".5</North></Grid></Point>\n";
-}
-std::string PointLines(int i) {
-    const std::string north = std::to_string(i) + ".5";
-    return R"({"op":"AddPoint","arg":"P)" + std::to_string(i) + "\"}\n" +
-           R"({"op":"Parse","parser":"linear","arg":")" + north + R"(","result":)" + north + "}\n" +
-           R"({"op":"SetNorth","arg":)" + north + "}\n";
-}
-
-// `count` of them from `from` on: the document's text and the lines expected.
-struct Piece {
-    std::string text, lines;
-};
-Piece Stations(int from, int count) {
-    Piece piece;
-    for (int i = from; i < from + count; ++i) piece.text += Station(i), piece.lines += StationLines(i);
+// `count` computed points from `from` on, each with a north: three calls each.
+Support::Piece Points(int from, int count) {
+    Support::Piece piece;
+    for (int i = from; i < from + count; ++i) {
+        const std::string name = "P" + std::to_string(i), north = std::to_string(i) + ".5";
+        piece.text += "<Point><Name>" + name + "</Name><Grid><North>" + north + "</North></Grid></Point>\n";
+        piece.lines.insert(piece.lines.end(),
+                           {Support::Call("AddPoint", name), R"({"op":"Parse","parser":"linear","arg":")" + north + R"(","result":)" + north + "}",
+                            R"({"op":"SetNorth","arg":)" + north + "}"});
+    }
     return piece;
 }
-Piece Points(int from, int count) {
-    Piece piece;
-    for (int i = from; i < from + count; ++i) piece.text += Point(i), piece.lines += PointLines(i);
-    return piece;
-}
-
-}  // namespace Ahead
 
 TEST(DocumentParts, LargeFilesParsedAheadOfTheWalk) {
-    using namespace Ahead;
     // Some 100 and 80 bytes each: 20000 stations fill a few MiB, many batches.
-    const Piece stations = Stations(0, 20000), more = Stations(20000, 3000), points = Points(0, 15000);
+    const Support::Piece stations = Support::Stations(0, 20000), more = Support::Stations(20000, 3000),
+                         points = Points(0, 15000);
     std::string notes;
     for (int i = 0; i < 20000; ++i) notes += "<NoteRecord><Text>no handler: no tree</Text></NoteRecord>\n";
     const std::string bigText(600 << 10, 't');
-    const Piece big = {"<StationRecord><StationName>BIG</StationName>" + bigText + "</StationRecord>",
-                       R"({"op":"AddStation","arg":"BIG"})" "\n"};
+    const Support::Piece big = {"<StationRecord><StationName>BIG</StationName>" + bigText + "</StationRecord>",
+                                {R"({"op":"AddStation","arg":"BIG"})"}};
     Support::Settings noFieldBook, noReductions;
     noFieldBook.fieldBook = false;
     noReductions.reductions = false;
+    using Support::Joined;
     ExpectTraces(Slice::Walk, {
         {"thousands of stations, then thousands of computed points",
-         Job(stations.text, points.text), stations.lines + points.lines},
+         Job(stations.text, points.text), Joined({stations.lines, points.lines})},
         {"a record larger than a batch between others",
-         Job(stations.text + big.text + more.text), stations.lines + big.lines + more.lines},
+         Job(stations.text + big.text + more.text), Joined({stations.lines, big.lines, more.lines})},
         {"records without a handler filling whole batches, before and after stations",
          Job(notes + more.text + notes), more.lines},
         {"only records without a handler", Job(notes, points.text), points.lines},
         {"an empty field book, the computed points large", Job("", points.text), points.lines},
         {"the sections the other way round",
          "<JOBFile><Reductions>" + points.text + "</Reductions><FieldBook>" + more.text + "</FieldBook></JOBFile>",
-         more.lines + points.lines},
+         Joined({more.lines, points.lines})},
         {"no reductions section after a large field book", "<JOBFile><FieldBook>" + stations.text + "</FieldBook></JOBFile>",
-         stations.lines + R"(
-             {"op":"SetResult","arg":-1}
-             {"op":"ShowMessage","arg":"Ошибка в формате файла"}
-         )"},
+         Joined({stations.lines, kFormatError})},
         {"the field book not imported", Job(stations.text, points.text), points.lines, noFieldBook},
         {"the computed points not imported", Job(stations.text, points.text), stations.lines, noReductions},
     });
@@ -262,10 +239,9 @@ TEST(DocumentParts, LargeFilesParsedAheadOfTheWalk) {
 // What the walk handed over before it met the change stays handed over; nothing after it
 // is, not even a record that did not change, and the file is reported as badly formed.
 TEST(DocumentParts, ALargeFileThatChangesWhileItIsParsedAhead) {
-    using namespace Ahead;
-    const Piece stations = Stations(0, 20000);
+    const Support::Piece stations = Support::Stations(0, 20000);
+    const Support::Trace& all = stations.lines;
     const std::string job = Job(stations.text);
-    const Support::Trace all = Support::Lines(stations.lines);
     const std::string lastName = "<StationName>S19999<";
     const std::size_t last = job.rfind(lastName);
     const struct {
@@ -280,35 +256,15 @@ TEST(DocumentParts, ALargeFileThatChangesWhileItIsParsedAhead) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.behaviour);
-        const std::string path = Support::WriteScratchFile("changing-ahead.jxl", job);
-        class CRewritingReceiver final : public Host::CRecordingReceiver {
-        public:
-            CRewritingReceiver(Host::CallRecorder* recorder, std::string bytes)
-                : CRecordingReceiver(recorder), m_bytes(std::move(bytes)) {}
-            void SetProgress(float percent) override {
-                if (percent == 50.0f) Support::WriteScratchFile("changing-ahead.jxl", m_bytes);
-                CRecordingReceiver::SetProgress(percent);
-            }
-
-        private:
-            std::string m_bytes;
-        };
-        Support::PluginPtr plugin = Support::CreatePlugin();
-        Host::CFileList files = Support::FileList({path});
-        Host::CallRecorder recorder;
-        CRewritingReceiver receiver(&recorder, c.replacement);
-        plugin->Import(&files, &receiver);
-        const Support::Trace walk = Support::Sliced(Support::TraceOf(recorder), Slice::Walk);
+        const Support::Trace walk = Support::Sliced(ImportChangingFile("changing-ahead.jxl", job, c.replacement), Slice::Walk);
         ASSERT_GE(walk.size(), 2u);
         const std::size_t handed = walk.size() - 2;
-        EXPECT_EQ(Support::Trace(walk.begin() + static_cast<long>(handed), walk.end()),
-                  Support::Lines(R"(
-                      {"op":"SetResult","arg":-1}
-                      {"op":"ShowMessage","arg":"Ошибка в формате файла"}
-                  )"));
+        EXPECT_EQ(Support::Trace(walk.begin() + static_cast<long>(handed), walk.end()), kFormatError);
         EXPECT_LE(handed, c.handedAtMost);
         EXPECT_EQ(handed % 3, 0u) << "a station handed over in part";
         EXPECT_EQ(Support::Trace(walk.begin(), walk.begin() + static_cast<long>(handed)),
                   Support::Trace(all.begin(), all.begin() + static_cast<long>(handed)));
     }
 }
+
+}  // namespace

@@ -61,10 +61,6 @@ TEST(Nesting, OnlyElementsCount) {
     });
 }
 
-}  // namespace
-
-namespace {
-
 // A large file's records are parsed on a second thread as well, whose stack must take the
 // deepest record as the host's thread does.
 TEST(Nesting, DeepRecordsOfALargeFile) {

@@ -294,23 +294,17 @@ TEST(AllocationFailure, AFileTooLargeForTheMemoryLeft) {
 // one, each batch of them into memory of its own: whichever thread's allocation fails, the
 // file is stopped with the report and the next one imported.
 TEST(AllocationFailure, AFileParsedAheadThatRunsOutOfMemory) {
-    std::string records;
-    Trace stations;
-    for (int i = 0; i < 20000; ++i) {  // some 1.3 MB
-        const std::string name = "S" + std::to_string(i);
-        records += "<StationRecord><StationName>" + name + "</StationName></StationRecord>\n";
-        stations.push_back(Call("AddStation", name));
-    }
-    const std::string large = Support::WriteScratchFile("allocation-ahead.jxl", Support::FieldBook(records));
+    const Support::Piece stations = Support::Stations(0, 20000);  // some 2 MB
+    const std::string large = Support::WriteScratchFile("allocation-ahead.jxl", Support::FieldBook(stations.text));
     const std::string small = Support::WriteScratchFile("allocation-small.jxl", Support::FieldBook(
         "<StationRecord><StationName>T</StationName></StationRecord>"));
     const Trace smallFile = Support::Framed(Support::Slice::Walk, small, {Call("AddStation", "T")});
-    const Trace undisturbed = Joined({Support::Framed(Support::Slice::Walk, large, stations), smallFile});
+    const Trace undisturbed = Joined({Support::Framed(Support::Slice::Walk, large, stations.lines), smallFile});
 
     Plugin::IGroundBasedMIP* plugin = CreatePlugin();
     ASSERT_NE(plugin, nullptr);
     EXPECT_EQ(Import(plugin, {large, small}), undisturbed);
-    const std::size_t firstRecord = std::find(undisturbed.begin(), undisturbed.end(), stations[0]) - undisturbed.begin();
+    const std::size_t firstRecord = std::find(undisturbed.begin(), undisturbed.end(), stations.lines[0]) - undisturbed.begin();
 
     // Every large block in turn, on whichever thread: the file's own memory.
     long failAt = 0;
