@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 
 #include "platform/wide.h"
@@ -24,9 +23,9 @@ public:
     // the start.
     std::optional<std::size_t> Size();
 
-    // Reads up to `count` bytes from `offset` on; returns how many arrived, fewer only at
-    // the end of the file or when it cannot be read further.
-    std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t count);
+    // Reads up to `count` bytes from the start; returns how many arrived, fewer only at the
+    // end of the file or when it cannot be read further.
+    std::size_t Read(char* buffer, std::size_t count);
 
 private:
 #ifdef _WIN32

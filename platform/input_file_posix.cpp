@@ -41,10 +41,10 @@ std::optional<std::size_t> CInputFile::Size() {
     return static_cast<std::size_t>(end);
 }
 
-std::size_t CInputFile::ReadAt(std::uint64_t offset, char* buffer, std::size_t count) {
+std::size_t CInputFile::Read(char* buffer, std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t n = ::pread(m_fd, buffer + done, count - done, static_cast<off_t>(offset + done));
+        const ssize_t n = ::read(m_fd, buffer + done, count - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         done += static_cast<std::size_t>(n);

@@ -57,23 +57,18 @@ std::optional<std::size_t> CInputFile::Size() {
     return static_cast<std::size_t>(end.QuadPart);
 }
 
-std::size_t CInputFile::ReadAt(std::uint64_t offset, char* buffer, std::size_t count) {
+std::size_t CInputFile::Read(char* buffer, std::size_t count) {
     // Fresh pages are brought in one write each before the read fills them: under Wine a
     // read into pages never touched costs half as much again as the same read after the
     // writes (about 60 ms more for 100 MB), and on Windows the faults are the same either
-    // way. A read window is fresh from VirtualAlloc when it is made or grown.
+    // way. The buffer is fresh from VirtualAlloc, all zero: a zero written changes nothing.
     constexpr std::size_t kPage = 4096;
-    if (count > 16 * kPage)
-        for (std::size_t at = 0; at < count; at += kPage) buffer[at] = 0;
+    for (std::size_t at = 0; at < count; at += kPage) buffer[at] = 0;
     std::size_t done = 0;
     while (done < count) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
-        const std::uint64_t at = offset + done;
-        OVERLAPPED position{};
-        position.Offset = static_cast<DWORD>(at);
-        position.OffsetHigh = static_cast<DWORD>(at >> 32);
         DWORD n = 0;
-        if (!::ReadFile(m_handle, buffer + done, chunk, &n, &position) || n == 0) break;
+        if (!::ReadFile(m_handle, buffer + done, chunk, &n, nullptr) || n == 0) break;
         done += n;
     }
     return done;

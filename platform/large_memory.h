@@ -8,7 +8,8 @@
 
 namespace Platform {
 
-// At least `size` bytes, uninitialised. Throws std::bad_alloc when the system has none.
+// At least `size` bytes, all zero, as the system hands out fresh memory. Throws
+// std::bad_alloc when the system has none.
 void* AllocateLarge(std::size_t size);
 // A block from AllocateLarge, or null.
 void FreeLarge(void* block) noexcept;

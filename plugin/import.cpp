@@ -1,9 +1,9 @@
-// Import: every file of the host's list, one after another, each read through a window
-// of its own and walked by a parser of its own.
+// Import: every file of the host's list, one after another, each read whole and walked
+// by a parser of its own.
 //
 // When a failure stops a file, the host hears of it for that file: SetResult(-1), then a
 // message, and no final progress. Only one kind lets the import go on with the next file:
-// memory running out for what grows with the file itself, the window its text is read
+// memory running out for what grows with the file itself, the buffer its text is read
 // into, the screen's outline of its records and the trees RapidXML builds of it, each
 // taken inside Reader::FileMemory. No host object is called while they are taken, so no
 // failure of a host object can be taken for the file's; and once they are freed, the next
@@ -16,11 +16,11 @@
 #include <new>
 
 #include "platform/input_file.h"
+#include "platform/large_memory.h"
 #include "plugin/boundary.h"
 #include "plugin/import_plugin.h"
 #include "reader/file_memory.h"
 #include "reader/parser.h"
-#include "reader/text_window.h"
 #include "resources/resource_string.h"
 
 namespace Plugin {
@@ -79,11 +79,19 @@ void CImportPluginImpl::ImportFile(const WString& path, IImportReceiver* receive
         return;
     }
 
-    // The first of the file's own memory, before anything is asked of the host for it.
-    Reader::CTextWindow text = Reader::FileMemory([&] { return Reader::CTextWindow(file, *size); });
-    Reader::CParser parser(receiver, &m_flags);
-    parser.ParseFile(text);
-    receiver->SetProgress(100.0f);
+    // The whole file in one read, before anything is asked of the host for it: what the
+    // host receives is this snapshot, whatever happens to the file meanwhile. RapidXML
+    // parses it in place and needs the terminator. Memory fresh from the system is zero, so
+    // a short read leaves the text ending at the bytes that arrived.
+    if (*size == SIZE_MAX) throw Reader::CFileTooLarge();
+    const Platform::CLargeBuffer buffer = Reader::FileMemory([&] { return Platform::AllocateLargeBuffer(*size + 1); });
+    file.Read(buffer.get(), *size);
+
+    {
+        Reader::CParser parser(receiver, &m_flags);
+        parser.ParseDocument(buffer.get());
+        receiver->SetProgress(100.0f);
+    }
 }
 
 }  // namespace Plugin

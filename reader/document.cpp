@@ -3,9 +3,7 @@
 #include "platform/large_memory.h"
 #include "reader/file_memory.h"
 #include "reader/parser.h"
-#include "reader/part_source.h"
 #include "reader/screen.h"
-#include "reader/text_window.h"
 #include "resources/resource_string.h"
 
 namespace Reader {
@@ -17,42 +15,73 @@ XmlNode* FirstDeclaration(const XmlDocument& document) {
     return nullptr;
 }
 
+#ifndef JXL_REFERENCE_READER
+
+// The name of the element whose tag opens at `open`, as RapidXML reads it.
+std::string_view ElementName(const char* open) {
+    const char* const name = open + 1;
+    const char* end = name;
+    while (rapidxml::internal::lookup_tables<0>::lookup_node_name[static_cast<unsigned char>(*end)]) ++end;
+    return {name, static_cast<std::size_t>(end - name)};
+}
+
+// One part of the buffer at a time parsed in place on its own, into the one document
+// object: the tree of a record lives only while the record is walked, in the document's
+// own first 64 KiB, which stay in the cache. The byte after the part, which belongs to
+// what surrounds it, is the part's terminator while RapidXML reads it; no string of the
+// tree reaches it, so it is put back at once.
+class CPartParser {
+public:
+    explicit CPartParser(char* buffer) : m_buffer(buffer) {
+        m_document.set_allocator(&Platform::AllocateLarge, &Platform::FreeLarge);
+    }
+
+    XmlNode* Parse(const TextSpan& part) {
+        char* const end = m_buffer + part.end;
+        const struct Restore {
+            char* at;
+            char byte;
+            ~Restore() { *at = byte; }
+        } restore{end, *end};
+        *end = '\0';
+        m_document.clear();
+        FileMemory([&] { m_document.parse<kParseFlags>(m_buffer + part.begin); });
+        XmlNode* node = m_document.first_node();
+        if (!node) throw rapidxml::parse_error("expected a node", m_buffer + part.begin);
+        return node;
+    }
+
+private:
+    char* const m_buffer;
+    XmlDocument m_document;
+};
+
+#endif
+
 }  // namespace
 
-void CParser::ParseFile(CTextWindow& text) {
-#ifdef JXL_REFERENCE_READER
-    FileMemory([&] { text.ReadWhole(); });
-#endif
+void CParser::ParseDocument(char* buffer) {
     DocumentOutline outline;
-    Screened screened = FileMemory([&] { return ScreenDocument(text, outline); });
-#ifndef JXL_REFERENCE_READER
-    // A text that RapidXML parses without an error is parsed a record at a time; any
-    // other is left to RapidXML whole, which tells exactly what it makes of it. That is
-    // the text as read again, which the screen looks at again first.
-    if (screened == Screened::WellFormed) {
-        try {
-            ParseOutline(text, outline);
-        } catch (const rapidxml::parse_error&) {
-            // Only if the screen and RapidXML disagreed about a part: the file is badly
-            // formed all the same.
-            ReportFormatError();
-        } catch (const CFileChanged&) {
-            // What the screen read is no longer there to be parsed.
-            ReportFormatError();
-        }
-        return;
-    }
-    if (screened == Screened::Malformed) {
-        FileMemory([&] { text.ReadWhole(); });
-        outline = DocumentOutline();
-        screened = FileMemory([&] { return ScreenDocument(text, outline); });
-    }
-#endif
+    const Screened screened = FileMemory([&] { return ScreenDocument(buffer, outline); });
     if (screened == Screened::Refused) {
         ReportFormatError();
         return;
     }
-    ParseWhole(text.Begin());
+#ifndef JXL_REFERENCE_READER
+    // A text that RapidXML parses without an error is parsed a record at a time; any
+    // other is left to RapidXML whole, which tells exactly what it makes of it.
+    if (screened == Screened::WellFormed) {
+        try {
+            ParseOutline(buffer, outline);
+        } catch (const rapidxml::parse_error&) {
+            // Only if the screen and RapidXML disagreed about a part: the file is badly
+            // formed all the same.
+            ReportFormatError();
+        }
+        return;
+    }
+#endif
+    ParseWhole(buffer);
 }
 
 void CParser::ParseWhole(char* buffer) {
@@ -88,37 +117,30 @@ void CParser::NoteEncoding(const XmlNode* declaration) {
 #ifndef JXL_REFERENCE_READER
 
 // The same steps as for the whole tree, over the outline the screen made.
-void CParser::ParseOutline(CTextWindow& text, const DocumentOutline& outline) {
+void CParser::ParseOutline(char* buffer, const DocumentOutline& outline) {
     m_receiver->SetProgress(50.0f);
-    if (const std::optional<TextSpan>& declaration = outline.declaration) {
-        CPartParser parser;
-        NoteEncoding(parser.Parse(text.Bring(declaration->begin, declaration->end), declaration->end - declaration->begin));
-    }
+    CPartParser parts(buffer);
+    if (outline.declaration) NoteEncoding(parts.Parse(*outline.declaration));
+
     if (!outline.root) {
         ReportFormatError();
         return;
     }
-
-    // Only a record that has a handler needs its tree.
-    const bool fieldBook = m_flags->ParseFieldBookNode && outline.fieldBook;
-    const bool reductions = m_flags->ParseReductionsNode && outline.reductions;
-    if (fieldBook) RegisterHandlers();
-    std::vector<PartRun> runs;
-    if (fieldBook)
-        runs.push_back({&outline.fieldBookChildren, [this](std::string_view name) { return HandlerFor(name) != nullptr; }});
-    if (reductions) runs.push_back({&outline.reductionsChildren, [](std::string_view name) { return name == "Point"; }});
-    CPartSource parts(text, std::move(runs));
-
     if (m_flags->ParseFieldBookNode) {
-        if (fieldBook) {
-            while (XmlNode* record = parts.Next()) Dispatch(record);
+        if (outline.fieldBook) {
+            RegisterHandlers();
+            // Only a record that has a handler needs its tree.
+            for (const TextSpan& record : outline.fieldBookChildren)
+                if (const Handler* handler = HandlerFor(ElementName(buffer + record.begin)))
+                    (*handler)(parts.Parse(record));
         } else {
             ReportFormatError();
         }
     }
     if (m_flags->ParseReductionsNode) {
-        if (reductions) {
-            while (XmlNode* point = parts.Next()) ParseReductionsPoint(point);
+        if (outline.reductions) {
+            for (const TextSpan& point : outline.reductionsChildren)
+                if (ElementName(buffer + point.begin) == "Point") ParseReductionsPoint(parts.Parse(point));
         } else {
             ReportFormatError();
         }

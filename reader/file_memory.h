@@ -1,7 +1,6 @@
-// Memory that grows with the file itself: the window its text is read into (as long as
-// its longest part, or the whole text of a badly formed file), the screen's outline of its
-// records and the sums of its blocks, and the trees RapidXML builds of it (the whole
-// document, or one record at a time). When that runs out the file is too large for the memory left: that
+// Memory that grows with the file itself: the buffer its text is read into, the screen's
+// outline of its records, and the trees RapidXML builds of it (the whole document, or one
+// record at a time). When that runs out the file is too large for the memory left: that
 // file alone is stopped, and the next one may well fit. Memory running out anywhere else
 // is not the file's (see plugin/import.cpp).
 #pragma once

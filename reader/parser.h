@@ -12,7 +12,6 @@
 #include "reader/decode.h"
 #include "reader/import_flags.h"
 #include "reader/screen.h"
-#include "reader/text_window.h"
 #include "reader/xml.h"
 #include "sdk/interfaces.h"
 #include "sdk/ref_ptr.h"
@@ -52,9 +51,9 @@ public:
     CParser(const CParser&) = delete;
     CParser& operator=(const CParser&) = delete;
 
-    // Reads the file's text through the window, parses it in place and walks it. Badly
-    // formed files are reported to the receiver, not thrown.
-    void ParseFile(CTextWindow& text);
+    // Parses the zero-terminated `buffer` in place and walks it. Badly formed files are
+    // reported to the receiver, not thrown.
+    void ParseDocument(char* buffer);
 
 private:
     // File text as wide text, in the encoding the declaration named.
@@ -81,7 +80,7 @@ private:
     // The document parsed whole, or (from a text the screen found well formed) a record
     // at a time; the walk is the same.
     void ParseWhole(char* buffer);
-    void ParseOutline(CTextWindow& text, const DocumentOutline& outline);
+    void ParseOutline(char* buffer, const DocumentOutline& outline);
     void NoteEncoding(const XmlNode* declaration);
     void ParseFieldBook(XmlNode* root);
     void ParseReductions(XmlNode* root);

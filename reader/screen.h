@@ -6,8 +6,6 @@
 #include <optional>
 #include <vector>
 
-#include "reader/text_window.h"
-
 namespace Reader {
 
 // Elements may nest this deep; the root element is level 1. RapidXML parses elements
@@ -34,9 +32,10 @@ enum class Screened {
     Refused,     // RapidXML would misread the text, or overflow the stack
 };
 
-// One pass over the text exactly as RapidXML reads it with the reader's
+// One pass over the zero-terminated `text` exactly as RapidXML reads it with the reader's
 // flags, so that comments, CDATA, processing instructions, the DOCTYPE and attribute
 // values are never taken for elements; it stops where RapidXML would stop with an error.
+// It reads nothing past the terminator.
 //
 // Refused: the text nests elements deeper than kMaxNesting, or holds a numeric character
 // reference that RapidXML would misread: one above U+10FFFF, which its arithmetic could
@@ -45,9 +44,6 @@ enum class Screened {
 //
 // For a text it finds well formed, `outline` holds where its parts are, so that each can
 // be parsed on its own; otherwise it holds what was seen before the look stopped.
-//
-// The text is read through `text` from its first window on, to the end or to where the look
-// stopped. Offsets are the file's.
-Screened ScreenDocument(CTextWindow& text, DocumentOutline& outline);
+Screened ScreenDocument(const char* text, DocumentOutline& outline);
 
 }  // namespace Reader

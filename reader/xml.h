@@ -5,7 +5,7 @@
 // Node memory beyond the document's own first 64 KiB comes in blocks of 4 MiB from
 // Platform::AllocateLarge, with room left for RapidXML's and the allocator's block headers:
 // a record that large is rare, a whole document parsed at once (a malformed one, or the
-// reference reader's) is not, nor a batch of records parsed ahead of the walk. Every file of the library sees this one value.
+// reference reader's) is not. Every file of the library sees this one value.
 #define RAPIDXML_DYNAMIC_POOL_SIZE ((std::size_t{4} << 20) - 256)
 
 #include <cstddef>

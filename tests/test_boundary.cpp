@@ -367,39 +367,6 @@ TEST(Boundary, EveryHostCallMayThrow) {
     EXPECT_EQ(Import(plugin.Get(), files.All()), undisturbed);
 }
 
-// A large file's records are parsed ahead of the walk on a second thread: a host object
-// that throws there stops the import just the same, the thread stopped with it, and the
-// next file is not imported.
-TEST(Boundary, AHostObjectThatThrowsWhileALargeFileIsParsedAhead) {
-    const Files files;
-    constexpr std::size_t kStations = 20000;  // some 2 MB
-    const Support::Piece stations = Support::Stations(0, kStations);
-    const Support::Trace& lines = stations.lines;
-    const std::string large = Support::WriteScratchFile("boundary-large.jxl", Support::FieldBook(stations.text));
-    const Support::Trace opened = Joined({{Call("BeginFile", large)}, ParsersMade(), {R"({"op":"SetProgress","arg":50})"}});
-    // The large file's calls up to and with its `count`-th line, then the end of the import.
-    const auto stopped = [&](std::size_t count, const Support::Trace& report) {
-        return Joined({opened, Support::Trace(lines.begin(), lines.begin() + static_cast<long>(count)), ParsersReleased(), report});
-    };
-    const std::size_t first = opened.size();  // the index of the first station's line
-    const struct {
-        const char* behaviour;
-        FaultPlan plan;
-        Support::Trace expected;
-    } cases[] = {
-        {"the receiver throws at the first station", {first, Thrown::Runtime}, stopped(1, kInterrupted)},
-        {"a value parser throws half way", {first + 3 * kStations / 2 + 1, Thrown::Foreign}, stopped(3 * kStations / 2 + 2, kInterrupted)},
-        {"the receiver runs out of memory at the last record", {first + 3 * kStations - 1, Thrown::BadAlloc},
-         stopped(3 * kStations, kOutOfMemory)},
-        {"the receiver throws at the final progress", {first + 3 * kStations, Thrown::Runtime},
-         Joined({opened, lines, {R"({"op":"SetProgress","arg":100})"}, ParsersReleased(), kInterrupted})},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.behaviour);
-        EXPECT_EQ(Import(Support::CreatePlugin().Get(), {large, files.third}, c.plan), c.expected);
-    }
-}
-
 // A list that throws ends the import too, reported for the file announced last; before any
 // file is announced there is none to report it for.
 TEST(Boundary, AFileListThatThrows) {

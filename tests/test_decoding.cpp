@@ -43,8 +43,8 @@ TEST(Decoding, Utf8) {
     });
 }
 
-// ASCII is widened in blocks: every length around the blocks and the inline buffer, with
-// the first other letter at the edges of a block.
+// ASCII is widened as it is, up to the length the decoded text holds inline: every length
+// around that, with the first other letter at the start, the middle and the end.
 TEST(Decoding, AsciiOfEveryLengthAndTheFirstOtherLetterAnywhere) {
     std::vector<Support::TraceCase> cases;
     for (std::size_t length = 1; length <= 140; ++length) {

@@ -61,17 +61,4 @@ TEST(Nesting, OnlyElementsCount) {
     });
 }
 
-// A large file's records are parsed on a second thread as well, whose stack must take the
-// deepest record as the host's thread does.
-TEST(Nesting, DeepRecordsOfALargeFile) {
-    std::string deep = "<StationRecord><StationName>S</StationName>";
-    for (int level = 4; level <= 255; ++level) deep += "<n>";
-    deep += "<x/>";
-    for (int level = 4; level <= 255; ++level) deep += "</n>";
-    deep += "</StationRecord>";
-    std::string records, lines;
-    for (int i = 0; i < 1000; ++i) records += deep, lines += R"({"op":"AddStation","arg":"S"})" "\n";  // some 2 MB
-    ExpectTraces(Slice::Walk, {{"a thousand records of 256 levels", Support::FieldBook(records), lines}});
-}
-
 }  // namespace

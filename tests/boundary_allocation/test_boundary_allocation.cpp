@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -27,22 +26,21 @@ namespace {
 // Where the allocation being made belongs: the plug-in's large blocks (a file's buffer
 // and trees), the screen's outline of a file, or anywhere else.
 enum class Where { Elsewhere, Large, Screen };
-// Atomic: a large file's records are parsed on a second thread as well.
-std::atomic<Where> g_where{Where::Elsewhere};  // while the screen runs: Screen
+Where g_where = Where::Elsewhere;  // while the screen runs: Screen
 
 // The allocation that fails, counted from 0 once armed, among all allocations or among
 // those of one kind; negative: none.
-std::atomic<long> g_failAt{-1};
-std::atomic<Where> g_counted{Where::Elsewhere};  // Elsewhere: all of them
-std::atomic<long> g_allocations{0};
-std::atomic<bool> g_failed{false};
-std::atomic<bool> g_failedFilesOwn{false};  // the one that failed was the file's own memory
+long g_failAt = -1;
+Where g_counted = Where::Elsewhere;  // Elsewhere: all of them
+long g_allocations = 0;
+bool g_failed = false;
+bool g_failedFilesOwn = false;  // the one that failed was the file's own memory
 // Every allocation fails, as long as it is set.
-std::atomic<bool> g_exhausted{false};
+bool g_exhausted = false;
 
 bool FailsNow(bool large) {
     if (g_exhausted) return true;
-    const Where where = large ? Where::Large : g_where.load();
+    const Where where = large ? Where::Large : g_where;
     if (g_failAt < 0 || (g_counted != Where::Elsewhere && where != g_counted)) return false;
     if (g_allocations++ != g_failAt) return false;
     g_failed = true;
@@ -269,16 +267,11 @@ TEST(AllocationFailure, AFileTooLargeForTheMemoryLeft) {
         {"the first file's buffer", Where::Large, 0, Joined({{Call("BeginFile", large)}, kOutOfMemory, smallFile})},
         {"the first file's outline", Where::Screen, 0,
          Joined({{Call("BeginFile", large)}, Support::ParsersMade(), Support::ParsersReleased(), kOutOfMemory, smallFile})},
-        // The first file is longer than the screen's first read: the walk reads it again
-        // whole, into a window grown for it.
-        {"the first file's window, grown for the walk", Where::Large, 1,
-         Joined({{Call("BeginFile", large)}, Support::ParsersMade(), {R"({"op":"SetProgress","arg":50})"},
-                 Support::ParsersReleased(), kOutOfMemory, smallFile})},
-        {"the tree of the first file's second record", Where::Large, 2,
+        {"the tree of the first file's second record", Where::Large, 1,
          Joined({{Call("BeginFile", large)}, Support::ParsersMade(),
                  {R"({"op":"SetProgress","arg":50})", Call("AddStation", "S0")}, Support::ParsersReleased(),
                  kOutOfMemory, smallFile})},
-        {"the second file's buffer", Where::Large, 3, Joined({largeFile, {Call("BeginFile", small)}, kOutOfMemory})},
+        {"the second file's buffer", Where::Large, 2, Joined({largeFile, {Call("BeginFile", small)}, kOutOfMemory})},
     };
     Plugin::IGroundBasedMIP* plugin = CreatePlugin();
     ASSERT_NE(plugin, nullptr);
@@ -287,54 +280,6 @@ TEST(AllocationFailure, AFileTooLargeForTheMemoryLeft) {
         SCOPED_TRACE(c.behaviour);
         EXPECT_EQ(Import(plugin, {large, small}, c.failAt, c.counted), c.expected);
     }
-    plugin->Release();
-}
-
-// A large file's records are parsed ahead of the walk, on the walk's thread and a second
-// one, each batch of them into memory of its own: whichever thread's allocation fails, the
-// file is stopped with the report and the next one imported.
-TEST(AllocationFailure, AFileParsedAheadThatRunsOutOfMemory) {
-    const Support::Piece stations = Support::Stations(0, 20000);  // some 2 MB
-    const std::string large = Support::WriteScratchFile("allocation-ahead.jxl", Support::FieldBook(stations.text));
-    const std::string small = Support::WriteScratchFile("allocation-small.jxl", Support::FieldBook(
-        "<StationRecord><StationName>T</StationName></StationRecord>"));
-    const Trace smallFile = Support::Framed(Support::Slice::Walk, small, {Call("AddStation", "T")});
-    const Trace undisturbed = Joined({Support::Framed(Support::Slice::Walk, large, stations.lines), smallFile});
-
-    Plugin::IGroundBasedMIP* plugin = CreatePlugin();
-    ASSERT_NE(plugin, nullptr);
-    EXPECT_EQ(Import(plugin, {large, small}), undisturbed);
-    const std::size_t firstRecord = std::find(undisturbed.begin(), undisturbed.end(), stations.lines[0]) - undisturbed.begin();
-
-    // Every large block in turn, on whichever thread: the file's own memory.
-    long failAt = 0;
-    for (;; ++failAt) {
-        SCOPED_TRACE("large allocation #" + std::to_string(failAt) + " fails");
-        g_failed = false;
-        const Trace calls = Import(plugin, {large, small}, failAt, Where::Large);
-        if (!g_failed) break;  // past the last one
-        EXPECT_TRUE(g_failedFilesOwn);
-        ExpectStoppedAndReported(calls, undisturbed, true);
-    }
-    EXPECT_GE(failAt, 6) << "the window's, and the batches' text, trees and node memory";
-
-    // Every allocation in turn until one fails after the first record: those of setting
-    // up the parse ahead among them. The thread and its batches' bookkeeping may be
-    // refused: the walk then parses the records itself, and the host sees no difference.
-    int recovered = 0;
-    for (failAt = 0;; ++failAt) {
-        SCOPED_TRACE("allocation #" + std::to_string(failAt) + " fails");
-        g_failed = false;
-        const Trace calls = Import(plugin, {large, small}, failAt);
-        ASSERT_TRUE(g_failed);
-        if (calls == undisturbed) {
-            ++recovered;
-            continue;
-        }
-        ExpectStoppedAndReported(calls, undisturbed, g_failedFilesOwn);
-        if (calls.size() > firstRecord && calls[firstRecord] == undisturbed[firstRecord]) break;
-    }
-    EXPECT_GE(recovered, 2) << "the parse ahead's own object and its thread";
     plugin->Release();
 }
 
