@@ -54,10 +54,9 @@ bool CParser::TextIs(const char* text, std::string_view ascii) const {
     return false;
 }
 
-std::optional<double> CParser::ParseValue(Plugin::IValueParser* parser, const CDecodedText& text) {
-    double value = 0.0;
-    if (!parser->Parse(text.c_str(), &value)) return std::nullopt;
-    return value;
+std::optional<double> CParser::ParseValue(Plugin::IValueParser* parser, const CDecodedText& text, double& output) {
+    if (!parser->Parse(text.c_str(), &output)) return std::nullopt;
+    return output;
 }
 
 }  // namespace Reader

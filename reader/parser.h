@@ -110,10 +110,18 @@ private:
     void SetCode(const CDecodedText& code, const AttributeList& attributes);
     void MarkKeyedInIfSo(XmlNode* record);
 
-    // A text through a value parser, even an empty one; nothing when the parser rejects it.
-    static std::optional<double> ParseValue(Plugin::IValueParser* parser, const CDecodedText& text);
+    // A text through a value parser, even an empty one: what the parser wrote into `output`
+    // when it accepts the text, nothing when it rejects it. The parser is handed `output` as
+    // it stands: as the caller set it, or as a parse before left it, in a record whose
+    // values share one.
+    static std::optional<double> ParseValue(Plugin::IValueParser* parser, const CDecodedText& text, double& output);
+    std::optional<double> ParseValue(Plugin::IValueParser* parser, XmlNode* element, double& output) const {
+        return ParseValue(parser, DecodeText(element->value()), output);
+    }
+    // An output of its own, set to 0.0.
     std::optional<double> ParseValue(Plugin::IValueParser* parser, XmlNode* element) const {
-        return ParseValue(parser, DecodeText(element->value()));
+        double output = 0.0;
+        return ParseValue(parser, element, output);
     }
 
     Plugin::IImportReceiver* m_receiver;

@@ -11,9 +11,11 @@ void CParser::ParseAtmosphereRecord(XmlNode* record) {
     if (!pressure && !temperature) return;
 
     // Both texts are parsed even when the ID is taken: the first record of an ID wins.
+    // They share one output, set to 0.0 once for the record, as for a target.
     AtmosphereEntry entry;
-    if (pressure) entry.pressure = ParseValue(m_pressureParser.Get(), pressure);
-    if (temperature) entry.temperature = ParseValue(m_temperatureParser.Get(), temperature);
+    double output = 0.0;
+    if (pressure) entry.pressure = ParseValue(m_pressureParser.Get(), pressure, output);
+    if (temperature) entry.temperature = ParseValue(m_temperatureParser.Get(), temperature, output);
     if (m_atmospheres.find(id.view()) == m_atmospheres.end())
         m_atmospheres.emplace(Plugin::WString(id.view()), entry);
 }

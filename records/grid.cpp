@@ -14,7 +14,8 @@ void CParser::ParseGrid(XmlNode* grid) {
 void CParser::ForwardLinearValue(const char* text, ReceiverSetter setter) {
     const CDecodedText decoded = DecodeText(text);
     if (decoded.empty()) return;
-    if (const auto value = ParseValue(m_linearParser.Get(), decoded)) (m_receiver->*setter)(*value);
+    double output = 0.0;
+    if (const auto value = ParseValue(m_linearParser.Get(), decoded, output)) (m_receiver->*setter)(*value);
 }
 
 void CParser::ParseFeatures(XmlNode* features, AttributeList& attributes) {
