@@ -17,8 +17,10 @@
 #define IDS_FIELD_BOOK_LABEL 109
 #define IDS_REDUCTIONS_LABEL 110
 
-/* When a failure stops a file: memory exhausted, or anything else. */
-#define IDS_NOT_ENOUGH_MEMORY 111
-#define IDS_IMPORT_INTERRUPTED 112
+/* When a failure stops a file: memory exhausted, or anything else. Block 7 (ids 96 to
+ * 111) holds the texts above alone, as the host application knows the table; these two
+ * come in the next block. */
+#define IDS_NOT_ENOUGH_MEMORY 113
+#define IDS_IMPORT_INTERRUPTED 114
 
 #endif

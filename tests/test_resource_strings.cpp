@@ -25,10 +25,15 @@ const StringCase kTable[] = {
     {105, "Не учитывать", 12},            {106, "Постоянная призмы", 17},
     {107, "Импортировать", 13},           {108, "Не импортировать", 16},
     {109, "Раздел Полевой журнал", 21},   {110, "Раздел Вычисленные данные", 25},
-    // The last entry of block 7, and the only one of block 8.
-    {111, "Недостаточно памяти для импорта файла", 37},
-    {112, "Импорт файла прерван из-за внутренней ошибки", 44},
+    // The messages for a file a failure stopped, in block 8: block 7 holds only the ten
+    // texts above.
+    {113, "Недостаточно памяти для импорта файла", 37},
+    {114, "Импорт файла прерван из-за внутренней ошибки", 44},
 };
+
+// Ids with no text: the empty entries of blocks 7 and 8 around the texts, and ids of
+// blocks the table does not have.
+const unsigned kMissing[] = {96u, 100u, 111u, 112u, 115u, 127u, 128u, 1u, 0u, 65535u, 0x10065u};
 
 TEST(ResourceStrings, EveryTextOfTheTable) {
     for (const StringCase& c : kTable) {
@@ -42,7 +47,7 @@ TEST(ResourceStrings, EveryTextOfTheTable) {
 }
 
 TEST(ResourceStrings, MissingIdsLeaveTheTargetAlone) {
-    for (unsigned id : {100u, 96u, 113u, 127u, 128u, 1u, 0u, 65535u, 0x10065u}) {
+    for (unsigned id : kMissing) {
         SCOPED_TRACE(id);
         WString text = WIDE("unchanged");
         EXPECT_FALSE(Resources::LoadResourceString(text, id));
@@ -58,7 +63,7 @@ TEST(ResourceStrings, MessagesInAFixedBuffer) {
         EXPECT_TRUE(Resources::LoadMessage(buffer, c.id));
         EXPECT_EQ(Platform::ToUtf8(buffer), c.text);
     }
-    for (unsigned id : {100u, 113u, 0u}) {
+    for (unsigned id : kMissing) {
         SCOPED_TRACE(id);
         WChar buffer[Resources::kMessageCapacity] = {'x', 0};
         EXPECT_FALSE(Resources::LoadMessage(buffer, id));
