@@ -1,7 +1,7 @@
 # JXL_SANITIZE, set by the `asan`, `tsan` and `fuzz` presets: clang's AddressSanitizer,
 # UndefinedBehaviorSanitizer and LeakSanitizer on everything, and for `fuzzer` libFuzzer's
 # coverage instrumentation as well (the fuzzer itself is linked into the fuzz targets only);
-# or ThreadSanitizer, for the reader's second thread.
+# or ThreadSanitizer, for the test in which two host threads import at once.
 set(JXL_SANITIZE "" CACHE STRING "Sanitizers: empty, address, thread or fuzzer")
 set_property(CACHE JXL_SANITIZE PROPERTY STRINGS "" address thread fuzzer)
 

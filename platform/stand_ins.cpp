@@ -1,5 +1,4 @@
 // Stand-ins for the Windows calls on other systems.
-#include "platform/bstr.h"
 #include "platform/win32.h"
 
 #include <cstdlib>
@@ -184,6 +183,10 @@ UINT SysStringLen(BSTR text) {
     return bytes / sizeof(Platform::WChar);
 }
 
-HMODULE Platform::OwnModule() { return reinterpret_cast<HMODULE>(&g_ownModule); }
+// ---- Locks -----------------------------------------------------------------------------
 
-BSTR Platform::AllocateBstr(const WChar* text) { return ::SysAllocString(text); }
+void AcquireSRWLockExclusive(SRWLOCK* lock) { ::pthread_mutex_lock(&lock->mutex); }
+
+void ReleaseSRWLockExclusive(SRWLOCK* lock) { ::pthread_mutex_unlock(&lock->mutex); }
+
+HMODULE Platform::OwnModule() { return reinterpret_cast<HMODULE>(&g_ownModule); }

@@ -20,6 +20,8 @@
 
 #include <cstdint>
 
+#include <pthread.h>
+
 using DWORD = std::uint32_t;
 using UINT = unsigned int;
 using WORD = std::uint16_t;
@@ -57,6 +59,15 @@ BSTR SysAllocString(const Platform::WChar* text);
 BSTR SysAllocStringLen(const Platform::WChar* text, UINT length);
 void SysFreeString(BSTR text);
 UINT SysStringLen(BSTR text);
+
+// A slim lock, taken exclusively: here a mutex, initialised statically like Windows' own,
+// so that neither takes anything from the heap.
+struct SRWLOCK {
+    pthread_mutex_t mutex;
+};
+#define SRWLOCK_INIT {PTHREAD_MUTEX_INITIALIZER}
+void AcquireSRWLockExclusive(SRWLOCK* lock);
+void ReleaseSRWLockExclusive(SRWLOCK* lock);
 
 #endif
 

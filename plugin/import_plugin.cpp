@@ -1,6 +1,5 @@
 #include "plugin/import_plugin.h"
 
-#include "platform/bstr.h"
 #include "platform/win32.h"
 #include "plugin/boundary.h"
 
@@ -16,7 +15,7 @@ const WChar* const kSettingKeys[ImportFlags::kCount] = {WIDE("ConsiderPrismConst
 
 }  // namespace
 
-BSTR CImportPluginImpl::GetName() { return Platform::AllocateBstr(WIDE("Trimble JobXML")); }
+BSTR CImportPluginImpl::GetName() { return ::SysAllocString(WIDE("Trimble JobXML")); }
 
 #if JXL_GETID_EXPLICIT_RESULT
 GUID* CImportPluginImpl::GetId(GUID* result) {
@@ -48,7 +47,7 @@ void CImportPluginImpl::SaveSettings(ISettingsWriter* writer) {
 
 IPropertyListViewController* CImportPluginImpl::GetPropertyListViewController() { return this; }
 
-BSTR CImportPluginImpl::GetFileFilter() { return Platform::AllocateBstr(WIDE("*.jxl")); }
+BSTR CImportPluginImpl::GetFileFilter() { return ::SysAllocString(WIDE("*.jxl")); }
 
 BSTR CImportPluginImpl::GetFileFilterName() { return GetName(); }
 

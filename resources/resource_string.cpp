@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <mutex>
 #include <new>
 
 #include "platform/error.h"
@@ -20,25 +19,29 @@ using Platform::WChar;
 // A list of one that never changes needs no lock today. It keeps one because the list is
 // the place where modules are added (a resource-only satellite library, say), and the
 // lookup runs on whichever thread the host calls from: the lock is what makes adding one
-// later safe, at the cost of an uncontended lock per text.
+// later safe, at the cost of an uncontended lock per text. It is the system's slim lock,
+// which takes nothing from the heap and cannot fail: the message that memory has run out
+// must still find its text.
 class CResourceModules {
 public:
     CResourceModules() noexcept : m_modules{Platform::OwnModule()}, m_count(1) {}
 
-    HMODULE Get(std::size_t index) {
-        std::lock_guard<std::mutex> lock(m_lock);
-        return index < m_count ? m_modules[index] : nullptr;
+    HMODULE Get(std::size_t index) noexcept {
+        ::AcquireSRWLockExclusive(&m_lock);
+        HMODULE module = index < m_count ? m_modules[index] : nullptr;
+        ::ReleaseSRWLockExclusive(&m_lock);
+        return module;
     }
 
 private:
-    std::mutex m_lock;
+    SRWLOCK m_lock = SRWLOCK_INIT;
     HMODULE m_modules[1];
     std::size_t m_count;
 };
 
 CResourceModules g_resourceModules;
 
-bool LocateString(HMODULE module, HRSRC resource, unsigned index, const WChar** text, std::size_t* length) {
+bool LocateString(HMODULE module, HRSRC resource, unsigned index, const WChar** text, std::size_t* length) noexcept {
     const HGLOBAL loaded = ::LoadResource(module, resource);
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
     if (!data) return false;
@@ -46,7 +49,7 @@ bool LocateString(HMODULE module, HRSRC resource, unsigned index, const WChar** 
 }
 
 // Where string `id` lies in the module's resources: false when the table has none.
-bool FindText(unsigned id, const WChar** text, std::size_t* length) {
+bool FindText(unsigned id, const WChar** text, std::size_t* length) noexcept {
     const auto block = static_cast<WORD>(id / 16 + 1);
     const unsigned index = id % 16;
 
@@ -113,12 +116,7 @@ bool LoadMessage(WChar (&buffer)[kMessageCapacity], unsigned id) noexcept {
     buffer[0] = 0;
     const WChar* text = nullptr;
     std::size_t length = 0;
-    try {
-        // Only the module list's lock could fail here, and then there is no text.
-        if (!FindText(id, &text, &length)) return false;
-    } catch (...) {
-        return false;
-    }
+    if (!FindText(id, &text, &length)) return false;
     if (length >= kMessageCapacity) return false;
     std::memcpy(buffer, text, length * sizeof(WChar));
     buffer[length] = 0;

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/bstr.h"
 #include "platform/win32.h"
 #include "sdk/ref_counted.h"
 
@@ -16,7 +15,7 @@ public:
     CComboItem(std::int32_t value, WString text) : m_value(value), m_text(std::move(text)) {}
 
     std::int32_t GetValue() override { return m_value; }
-    BSTR GetText() override { return Platform::AllocateBstr(m_text.c_str()); }
+    BSTR GetText() override { return ::SysAllocString(m_text.c_str()); }
 
 private:
     std::int32_t m_value;
