@@ -1,7 +1,5 @@
 #include "reader/parser.h"
 
-#include <algorithm>
-
 namespace Reader {
 
 CParser::CParser(Plugin::IImportReceiver* receiver, const ImportFlags* flags)
@@ -36,22 +34,6 @@ const CParser::Handler* CParser::HandlerFor(std::string_view name) const {
 
 void CParser::Dispatch(XmlNode* node) {
     if (const Handler* handler = HandlerFor(NameOf(node))) (*handler)(node);
-}
-
-bool CParser::TextIs(const char* text, std::string_view ascii) const {
-    std::size_t same = 0;
-    while (same < ascii.size() && text[same] == ascii[same]) ++same;
-    if (same == ascii.size() && text[same] == '\0') return true;
-    for (const char* byte = text + same; *byte != '\0'; ++byte) {
-        if (static_cast<unsigned char>(*byte) >= 0x80) {
-            const CDecodedText decodedText = DecodeText(text);
-            const Plugin::WStringView decoded = decodedText.view();
-            return decoded.size() == ascii.size() &&
-                   std::equal(decoded.begin(), decoded.end(), ascii.begin(),
-                              [](Plugin::WChar wide, char narrow) { return wide == static_cast<unsigned char>(narrow); });
-        }
-    }
-    return false;
 }
 
 std::optional<double> CParser::ParseValue(Plugin::IValueParser* parser, const CDecodedText& text, double& output) {

@@ -61,17 +61,9 @@ private:
     // The text of the first child element (or attribute) of this name; the empty text
     // when there is none, which every handler treats as it treats an empty one.
     CDecodedText DecodeChild(const XmlNode* parent, std::string_view name) const {
-        return DecodeText(ChildValue(parent, name));
-    }
-    // The same text before it is decoded.
-    static const char* ChildValue(const XmlNode* parent, std::string_view name) {
         const XmlNode* child = FirstChild(parent, name);
-        return child ? child->value() : "";
+        return DecodeText(child ? child->value() : "");
     }
-    // Whether the file text decodes to exactly this ASCII text. Texts that are only
-    // compared need no wide copy: ASCII reads the same in every code page a declaration
-    // can select, so only a text with other bytes is decoded to be compared.
-    bool TextIs(const char* text, std::string_view ascii) const;
     CDecodedText DecodeAttribute(const XmlNode* node, std::string_view name) const {
         const XmlAttribute* attribute = FirstAttribute(node, name);
         return DecodeText(attribute ? attribute->value() : "");
@@ -103,7 +95,6 @@ private:
 
     // Readers the handlers share.
     bool ParseCircle(XmlNode* record, const CDecodedText& name);
-    const TargetEntry* FindTarget(Plugin::WStringView id);
     void ParseGrid(XmlNode* grid);
     void ParseFeatures(XmlNode* features, AttributeList& attributes);
     void ForwardLinearValue(const char* text, ReceiverSetter setter);
@@ -132,10 +123,6 @@ private:
     std::map<std::string, Handler, std::less<>> m_handlers;
     std::map<Plugin::WString, AtmosphereEntry, std::less<>> m_atmospheres;
     std::map<Plugin::WString, TargetEntry, std::less<>> m_targets;
-    // The entry of m_targets found last and its ID: observations name one target record
-    // after another, and an entry never changes once stored.
-    Plugin::WString m_lastTargetId;
-    const TargetEntry* m_lastTarget = nullptr;
     // Kept from record to record, so that their memory serves every point.
     AttributeList m_attributes;
     Plugin::WString m_code;

@@ -18,17 +18,9 @@ using XmlNode = rapidxml::xml_node<char>;
 using XmlAttribute = rapidxml::xml_attribute<char>;
 using XmlDocument = rapidxml::xml_document<char>;
 
-// The declaration becomes a node so that its encoding can be read. Text and CDATA
-// never feed a value of their own (an element's value is kept on the element itself),
-// so they need no nodes: nameless, they never match a lookup by name, and every walk
-// over children skips them. Without them the tree takes about a third less memory and
-// time. JXL_REFERENCE_READER builds the library with them kept, as the reference that the
-// differential tests hold this one to.
-#ifdef JXL_REFERENCE_READER
+// The declaration becomes a node so that its encoding can be read; nothing else is asked
+// of RapidXML.
 constexpr int kParseFlags = rapidxml::parse_declaration_node;
-#else
-constexpr int kParseFlags = rapidxml::parse_declaration_node | rapidxml::parse_no_data_nodes;
-#endif
 
 // The first child element (or attribute) of exactly this name: byte for byte and
 // case-sensitive. Nodes without a name never match.

@@ -11,7 +11,8 @@ bool CParser::ParseCircle(XmlNode* record, const CDecodedText& name) {
     // Only a target recorded earlier in the file is known here. No ID is empty, so a
     // missing TargetID finds nothing.
     TargetEntry target;
-    if (const TargetEntry* found = FindTarget(DecodeChild(record, "TargetID").view())) target = *found;
+    const auto found = m_targets.find(DecodeChild(record, "TargetID").view());
+    if (found != m_targets.end()) target = found->second;
     if (target.targetHeight) m_receiver->SetTargetHeight(*target.targetHeight);
 
     if (XmlNode* horizontal = FirstChild(circle, "HorizontalCircle"))
@@ -24,19 +25,10 @@ bool CParser::ParseCircle(XmlNode* record, const CDecodedText& name) {
             m_receiver->SetSlopeDistance(*distance);
         }
     }
-    const char* const face = ChildValue(circle, "Face");
-    if (TextIs(face, "Face1")) m_receiver->SetFace(false);
-    else if (TextIs(face, "Face2")) m_receiver->SetFace(true);
+    const CDecodedText face = DecodeChild(circle, "Face");
+    if (face == WIDE("Face1")) m_receiver->SetFace(false);
+    else if (face == WIDE("Face2")) m_receiver->SetFace(true);
     return true;
-}
-
-const TargetEntry* CParser::FindTarget(Plugin::WStringView id) {
-    if (m_lastTarget && id == m_lastTargetId) return m_lastTarget;
-    const auto found = m_targets.find(id);
-    if (found == m_targets.end()) return nullptr;
-    m_lastTargetId.assign(id);
-    m_lastTarget = &found->second;
-    return m_lastTarget;
 }
 
 }  // namespace Reader

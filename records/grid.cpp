@@ -20,9 +20,9 @@ void CParser::ForwardLinearValue(const char* text, ReceiverSetter setter) {
 
 void CParser::ParseFeatures(XmlNode* features, AttributeList& attributes) {
     for (XmlNode* feature = features->first_node(); feature; feature = feature->next_sibling()) {
-        if (!TextIs(feature->name(), "Feature")) continue;
+        if (DecodeText(feature->name()) != WIDE("Feature")) continue;
         for (XmlNode* attribute = feature->first_node(); attribute; attribute = attribute->next_sibling()) {
-            if (!TextIs(attribute->name(), "Attribute")) continue;
+            if (DecodeText(attribute->name()) != WIDE("Attribute")) continue;
             // Both must be there, though either may be empty.
             XmlNode* name = FirstChild(attribute, "Name");
             XmlNode* value = FirstChild(attribute, "Value");

@@ -6,7 +6,7 @@ namespace Reader {
 void CParser::ParsePointRecord(XmlNode* record) {
     // Only the very text "true", as controllers write it, marks a record deleted: any other
     // spelling keeps it, so that nothing the surveyor recorded is dropped on a guess.
-    if (TextIs(ChildValue(record, "Deleted"), "true")) return;
+    if (DecodeChild(record, "Deleted") == WIDE("true")) return;
     const CDecodedText name = DecodeChild(record, "Name");
     if (name.empty()) return;
 
@@ -27,7 +27,7 @@ void CParser::ParsePointRecord(XmlNode* record) {
 }
 
 void CParser::MarkKeyedInIfSo(XmlNode* record) {
-    if (!TextIs(ChildValue(record, "SurveyMethod"), "KeyedIn")) return;
+    if (DecodeChild(record, "SurveyMethod") != WIDE("KeyedIn")) return;
     m_receiver->MarkKeyedIn();
     m_receiver->SetKeyedInFlag(false);
 }

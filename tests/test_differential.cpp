@@ -1,9 +1,10 @@
 // The plug-in against the reference library: the same reader in its plainest form, which
-// keeps RapidXML's whole tree (every text and CDATA node) and screens the text one byte
-// at a time. Whatever the input, the host must be given exactly the same calls by both.
-// Every import the other tests make is compared the same way (Support::ExpectTraces);
-// here are the shipped examples, the fuzz corpus, documents made to tell the two apart,
-// every prefix of a rich document, and documents put together at random.
+// parses every file whole into RapidXML's tree where the plug-in parses a well-formed one
+// a record at a time. Whatever the input, the host must be given exactly the same calls by
+// both. Every import the other tests make is compared the same way
+// (Support::ExpectTraces); here are the shipped examples, the fuzz corpus, documents made
+// to tell the two apart, every prefix of a rich document, and documents put together at
+// random.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -74,9 +75,10 @@ TEST(Differential, FuzzCorpus) {
     }
 }
 
-// Where the two trees differ: text and CDATA nodes among records, among the children of
-// a record, of Features and of Feature, and as the only content of a value.
-TEST(Differential, TextAndCdataWhereTheTreesDiffer) {
+// Text and CDATA among records, among the children of a record, of Features and of
+// Feature, and as the only content of a value: what a record parsed on its own sees of
+// them must be what the whole tree holds.
+TEST(Differential, TextAndCdataAmongRecords) {
     const std::vector<std::string> fieldBooks = {
         "text before<PointRecord><Name>P1</Name></PointRecord>text between<![CDATA[cdata]]>"
         "<StationRecord><StationName>S1</StationName></StationRecord>text after",
@@ -116,8 +118,8 @@ TEST(Differential, TextAndCdataWhereTheTreesDiffer) {
         EXPECT_TRUE(HandsOverItems(ExpectSameCalls(Support::Reductions(points), {}, points))) << points;
 }
 
-// What the screen looks at: depth, character references, every kind of markup, runs
-// longer than one block, and texts that end at the very end of the file.
+// What the screen looks at: depth, character references, every kind of markup, long runs,
+// and texts that end at the very end of the file.
 TEST(Differential, WhatTheScreenLooksAt) {
     auto nested = [](int depth, const std::string& inner) {
         std::string open, close;
@@ -166,7 +168,7 @@ TEST(Differential, WhatTheScreenLooksAt) {
         "<JOBFile><FieldBook><PointRecord><Name>P1",
         std::string("<JOBFile><FieldBook><PointRecord><Name>P1") + '\0' + "</Name></PointRecord></FieldBook>",
         std::string("<JOBFile>") + '\0' + "<FieldBook/></JOBFile>",
-        // A leaf and its closing tag, in every shape that is almost "<Name>text</Name>".
+        // Closing tags in every shape that is almost "<Name>text</Name>".
         Support::FieldBook("<PointRecord><Name>P1</Name/></PointRecord>"),
         Support::FieldBook("<PointRecord><Name>P1</Name?></PointRecord>"),
         Support::FieldBook("<PointRecord><Name>P1</Name ></PointRecord><PointRecord><Name>P2</Namex></PointRecord>"),
