@@ -9,6 +9,7 @@
 
 #include "host/file_list.h"
 #include "host/receiver.h"
+#include "host/value_parsers.h"
 #include "platform/utf.h"
 #include "support.h"
 
@@ -19,14 +20,9 @@ using Support::Trace;
 
 // A parser that does what its text says: "=N" writes N and accepts, "!N" writes N and
 // rejects, "?" accepts without writing; any other text is rejected without a write.
-class CScriptedParser final : public Plugin::IValueParser {
+class CScriptedParser final : public Host::CRecordedObject<Plugin::IValueParser> {
 public:
-    void AddRef() override { ++m_count; }
-    bool Release() override {
-        if (--m_count != 0) return false;
-        delete this;
-        return true;
-    }
+    CScriptedParser() : CRecordedObject(nullptr, "parser") {}
     bool Parse(const Plugin::WChar* text, double* value) override {
         const std::string script = Platform::ToUtf8(text);
         if (script == "?") return true;
@@ -34,26 +30,15 @@ public:
         *value = std::stod(script.substr(1));
         return script[0] == '=';
     }
-
-private:
-    int m_count = 1;
 };
 
-class CScriptedFactory final : public Plugin::IValueParserFactory {
+class CScriptedFactory final : public Host::CRecordedObject<Plugin::IValueParserFactory> {
 public:
-    void AddRef() override { ++m_count; }
-    bool Release() override {
-        if (--m_count != 0) return false;
-        delete this;
-        return true;
-    }
+    CScriptedFactory() : CRecordedObject(nullptr, "factory") {}
     Plugin::IValueParser* CreateAngleParser(std::int32_t) override { return new CScriptedParser; }
     Plugin::IValueParser* CreateLinearParser(std::int32_t) override { return new CScriptedParser; }
     Plugin::IValueParser* CreatePressureParser(std::int32_t) override { return new CScriptedParser; }
     Plugin::IValueParser* CreateTemperatureParser(std::int32_t) override { return new CScriptedParser; }
-
-private:
-    int m_count = 1;
 };
 
 class CScriptedReceiver final : public Host::CRecordingReceiver {
