@@ -285,8 +285,10 @@ std::vector<double> MarkXs(const std::string& page, const std::string& cssClass)
 }
 
 TEST(JxlImportHtml, AFarPointLeavesTheBulkOfTheJobAcrossThePlan) {
-    // A hundred points over 100 by 100 and a base station 35 km to the east.
-    const std::string document = Support::FieldBook(PointGrid(10, 11.1) + Point("BASE", Grid(50, 35000), true));
+    // A hundred points over 100 by 100 and a base station 35 km to the east, observed
+    // from one of them.
+    const std::string document = Support::FieldBook(PointGrid(10, 11.1) + Point("BASE", Grid(50, 35000), true) +
+                                                     Station("P0") + Shot("BASE"));
     const ToolRun::Result run = JxlImport({"--format", "html", Support::WriteScratchFile("base.jxl", document)});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<double> xs = MarkXs(run.out, "points");
@@ -295,6 +297,10 @@ TEST(JxlImportHtml, AFarPointLeavesTheBulkOfTheJobAcrossThePlan) {
     // height, 620 at the most, and so a good part of the width.
     EXPECT_GT(*std::max_element(xs.begin(), xs.end()) - *std::min_element(xs.begin(), xs.end()), 500);
     EXPECT_EQ(Marks(run.out, "off-plan"), 1u);
+    // The line to it ends at the plot's east edge, 72 + 848 pixels.
+    const std::string line = Between(run.out, "<path class=\"rays\" data-marks=\"1\" d=\"M", "\"/>");
+    ASSERT_NE(line.find('L'), std::string::npos) << line;
+    EXPECT_EQ(std::stod(line.substr(line.find('L') + 1)), 920);
     EXPECT_TRUE(Contains(run.out, ">BASE<tspan class=\"distance\"")) << run.out;
     EXPECT_TRUE(Contains(run.out, "34950 away</tspan>"));
     // The scale bar is of the points drawn to scale: 20 units.
