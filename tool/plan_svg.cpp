@@ -594,6 +594,206 @@ Box Union(const Box& a, const Box& b) {
     return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
 }
 
+// Each name's place: the last point of that name with north and east, as the host keeps
+// the coordinates it was given last.
+using Places = std::unordered_map<std::string, Spot>;
+
+Places PlacesOf(const ImportedFile& file) {
+    Places places;
+    for (const ImportedItem& item : file.items)
+        if (const std::optional<Spot> spot = SpotOf(item)) places[item.name] = *spot;
+    return places;
+}
+
+// One file's plan as it is drawn: its marks by kind, what covers the plot, the names
+// waiting for their place, and what was drawn, counted.
+class CPlan {
+public:
+    CPlan(const ImportedFile& file, const CProjection& frame, PlanCounts* counts)
+        : m_file(file), m_frame(frame), m_places(PlacesOf(file)), m_counts(counts), m_cells(frame.PlotHeight()) {}
+
+    // A triangle on the place of each name set up on; a line from it to the place of each
+    // name it observed, one per station, name and kind, cut at the plot's edge where one
+    // end is off it.
+    void AddStationsAndLines() {
+        // The backsight of each set-up: the names its backsight readings name. Every
+        // observation from that set-up to such a name is on the line to the backsight.
+        std::set<std::pair<std::size_t, std::string>> backsights;
+        std::optional<std::size_t> station;
+        for (std::size_t i = 0; i < m_file.items.size(); ++i) {
+            const ImportedItem& item = m_file.items[i];
+            if (item.kind == ImportedItem::Kind::Station) station = i;
+            if (station && IsBacksightReading(item)) backsights.emplace(*station, item.name);
+        }
+        std::unordered_set<std::string> lines;
+        station.reset();
+        for (std::size_t i = 0; i < m_file.items.size(); ++i) {
+            const ImportedItem& item = m_file.items[i];
+            if (item.kind == ImportedItem::Kind::Station) {
+                station = i;
+                AddStation(item.name);
+            } else if (item.kind == ImportedItem::Kind::Observation && station) {
+                const std::string& from = m_file.items[*station].name;
+                const bool backsight = backsights.count({*station, item.name}) > 0;
+                if (!OnLine(from, item.name)) continue;
+                ++m_counts->rays;
+                m_counts->backsightRays += backsight;
+                if (lines.insert((backsight ? "b" : "f") + from + '\0' + item.name).second)
+                    AddLine(from, item.name, backsight ? m_backsightRays : m_rays);
+            }
+        }
+    }
+
+    // A dot, a square if keyed in, an arrow at the edge if off the plot; their names wait
+    // for AddNames.
+    void AddPoints(const std::vector<PointMark>& marks) {
+        m_withCodes = marks.size() <= kCodesUpTo;
+        std::unordered_set<std::string> arrowsDrawn;
+        for (const PointMark& mark : marks) {
+            const ImportedItem& item = *mark.item;
+            if (!m_frame.OnPlot(mark.spot)) {
+                if (arrowsDrawn.insert(PlaceKey(item.name, mark.spot)).second) AddArrow(item.name, mark.spot);
+                continue;
+            }
+            const double x = m_frame.X(mark.spot.east), y = m_frame.Y(mark.spot.north);
+            Box own;
+            if (item.keyedIn) {
+                m_keyedIn.Mark(x - 3.5, y - 3.5) += "h7v7h-7z";
+                own = Around(x, y, 4.5);
+            } else {
+                m_points.Mark(x, y) += "h0";
+                own = Around(x, y, 2.5);
+            }
+            m_cells.Take(own, CPlotCells::kPoint);
+            const auto setUp = m_stationBoxes.find(item.name);
+            const bool station = setUp != m_stationBoxes.end();
+            if (station && SamePlace(m_places[item.name], mark.spot)) own = Union(own, setUp->second);
+            m_names[station ? 1 : item.keyedIn ? 2 : 3].push_back({&item, {{}, {}, false, x, y, own, station}});
+        }
+        for (const ArrowGroup& group : m_arrows)
+            m_names[0].push_back(
+                {nullptr, {ArrowNames(group), ArrowDistances(group), true, group.x, group.y, group.box, false}});
+    }
+
+    // The names: of points off the plot first, then of stations, keyed-in points and the
+    // rest in the order they came, one per name and place in pixels.
+    std::string Names() {
+        std::string out = "<g class=\"labels\">";
+        std::unordered_set<std::string> written;
+        for (auto& group : m_names) {
+            for (Named& named : group) {
+                Label& label = named.label;
+                if (named.item) {
+                    std::string key = named.item->name;
+                    key += '\0';
+                    AppendPoint(key, ' ', label.x, label.y);
+                    if (!written.insert(std::move(key)).second) continue;
+                    label.name = Shortened(VisibleText(named.item->name), 24);
+                    if (m_withCodes && named.item->code) label.second = CodeLabel(*named.item->code);
+                }
+                ++m_counts->names;
+                if (!WriteLabel(label, m_cells, out)) continue;
+                ++m_counts->labels;
+                m_counts->codes = m_counts->codes || (!label.distance && !label.second.empty());
+            }
+        }
+        return out + "</g>\n";
+    }
+
+    // The marks, lines below points, points below stations and arrows.
+    std::string Marks() {
+        m_counts->points = m_points.count + m_keyedIn.count + m_offPlan.count;
+        m_counts->keyedIn = m_keyedIn.count;
+        m_counts->offPlan = m_offPlan.count;
+        m_counts->stations = m_stations.count;
+        m_counts->foresights = m_rays.count;
+        m_counts->backsights = m_backsightRays.count;
+        return m_rays.Element() + m_backsightRays.Element() + m_points.Element() + m_keyedIn.Element() +
+               m_stations.Element() + m_offPlan.Element();
+    }
+
+    // Many lines or points: drawn thinner and fainter, so that the points stay visible.
+    bool Dense() const {
+        return m_rays.count + m_backsightRays.count > kDenseRays ||
+               m_points.count + m_keyedIn.count + m_offPlan.count > kDensePoints;
+    }
+
+private:
+    void AddStation(const std::string& name) {
+        const auto place = m_places.find(name);
+        if (place == m_places.end() || !m_frame.OnPlot(place->second)) return;
+        ++m_counts->setUps;
+        if (m_stationBoxes.count(name)) return;
+        const double x = m_frame.X(place->second.east), y = m_frame.Y(place->second.north);
+        m_stations.Mark(x, y - 8) += "l7 12h-14z";
+        const Box box{x - 8, y - 9, x + 8, y + 5};
+        m_stationBoxes.emplace(name, box);
+        m_cells.Take(box, CPlotCells::kMark);
+    }
+
+    // Whether an observation from one name to another is drawn: both have places, at
+    // least one of them on the plot, and they are not the same place.
+    bool OnLine(const std::string& from, const std::string& to) const {
+        const auto start = m_places.find(from), end = m_places.find(to);
+        return start != m_places.end() && end != m_places.end() &&
+               (m_frame.OnPlot(start->second) || m_frame.OnPlot(end->second)) &&
+               !SamePlace(start->second, end->second);
+    }
+
+    void AddLine(const std::string& from, const std::string& to, CMarks& kind) {
+        const Spot start = m_places.at(from), end = m_places.at(to);
+        double ax = m_frame.X(start.east), ay = m_frame.Y(start.north);
+        double bx = m_frame.X(end.east), by = m_frame.Y(end.north);
+        if (!m_frame.OnPlot(end)) {
+            const Exit edge = ExitToward(m_frame, start, end, 0);
+            bx = edge.x;
+            by = edge.y;
+        }
+        if (!m_frame.OnPlot(start)) {
+            const Exit edge = ExitToward(m_frame, end, start, 0);
+            ax = edge.x;
+            ay = edge.y;
+        }
+        kind.Line(ax, ay, bx, by);
+        m_cells.TakeRay(ax, ay, bx, by);
+    }
+
+    // An arrow for a point off the plot; arrows close together share one label.
+    void AddArrow(const std::string& name, const Spot& spot) {
+        const Arrow arrow = OffPlanArrow(m_frame, spot, m_offPlan);
+        m_cells.Take(arrow.box, CPlotCells::kMark);
+        const std::string shown = Shortened(VisibleText(name), 24);
+        const double distance = 4 * QuarterDistance(m_frame.Middle(), spot);
+        const auto near = std::find_if(m_arrows.begin(), m_arrows.end(), [&](const ArrowGroup& group) {
+            return std::hypot(group.x - arrow.x, group.y - arrow.y) < kArrowsApart;
+        });
+        if (near == m_arrows.end()) {
+            m_arrows.push_back({arrow.x, arrow.y, arrow.box, {shown}, {distance}});
+            return;
+        }
+        near->box = Union(near->box, arrow.box);
+        near->names.push_back(shown);
+        near->distances.push_back(distance);
+    }
+
+    struct Named {
+        const ImportedItem* item;  // whose name and code the label gets when its turn comes
+        Label label;
+    };
+
+    const ImportedFile& m_file;
+    const CProjection& m_frame;
+    Places m_places;
+    PlanCounts* m_counts;
+    CPlotCells m_cells;
+    CMarks m_rays{"rays"}, m_backsightRays{"rays backsight"}, m_points{"points"}, m_keyedIn{"keyed-in"},
+        m_stations{"stations"}, m_offPlan{"off-plan"};
+    std::unordered_map<std::string, Box> m_stationBoxes;
+    std::vector<ArrowGroup> m_arrows;
+    std::vector<Named> m_names[4];
+    bool m_withCodes = false;
+};
+
 }  // namespace
 
 bool IsBacksightReading(const ImportedItem& item) {
@@ -621,167 +821,24 @@ std::string PlanSvg(const ImportedFile& file, PlanCounts* counts) {
     }
     const CProjection frame(low->north, high->north, low->east, high->east);
 
-    // Each name's place: the last point of that name with north and east, as the host
-    // keeps the coordinates it was given last.
-    std::unordered_map<std::string, Spot> places;
-    for (const ImportedItem& item : file.items)
-        if (const std::optional<Spot> spot = SpotOf(item)) places[item.name] = *spot;
-
-    // The backsight of each set-up: the names its backsight readings name. Every
-    // observation from that set-up to such a name is a ray to the backsight.
-    std::set<std::pair<std::size_t, std::string>> backsights;
-    std::optional<std::size_t> station;
-    for (std::size_t i = 0; i < file.items.size(); ++i) {
-        const ImportedItem& item = file.items[i];
-        if (item.kind == ImportedItem::Kind::Station) station = i;
-        if (station && IsBacksightReading(item)) backsights.emplace(*station, item.name);
-    }
-
-    CPlotCells cells(frame.PlotHeight());
-    CMarks rays("rays"), backsightRays("rays backsight"), points("points"), keyedIn("keyed-in"), stations("stations"),
-        offPlan("off-plan");
-
-    // Stations: a triangle on the place of each name set up on; rays from it to the
-    // places of the names it observed, one per station, name and kind, cut at the plot's
-    // edge where one end is off it.
-    std::unordered_map<std::string, Box> stationBoxes;
-    std::unordered_set<std::string> lines;
-    station.reset();
-    for (std::size_t i = 0; i < file.items.size(); ++i) {
-        const ImportedItem& item = file.items[i];
-        if (item.kind == ImportedItem::Kind::Station) {
-            station = i;
-            const auto place = places.find(item.name);
-            if (place == places.end() || !frame.OnPlot(place->second)) continue;
-            ++counts->setUps;
-            if (stationBoxes.count(item.name)) continue;
-            const double x = frame.X(place->second.east), y = frame.Y(place->second.north);
-            stations.Mark(x, y - 8) += "l7 12h-14z";
-            const Box box{x - 8, y - 9, x + 8, y + 5};
-            stationBoxes.emplace(item.name, box);
-            cells.Take(box, CPlotCells::kMark);
-        } else if (item.kind == ImportedItem::Kind::Observation && station) {
-            const std::string& from = file.items[*station].name;
-            const auto start = places.find(from), end = places.find(item.name);
-            if (start == places.end() || end == places.end()) continue;
-            const bool onStart = frame.OnPlot(start->second), onEnd = frame.OnPlot(end->second);
-            if ((!onStart && !onEnd) || SamePlace(start->second, end->second)) continue;
-            const bool backsight = backsights.count({*station, item.name}) > 0;
-            ++counts->rays;
-            counts->backsightRays += backsight;
-            if (!lines.insert((backsight ? "b" : "f") + from + '\0' + item.name).second) continue;
-            CMarks& kind = backsight ? backsightRays : rays;
-            double ax = frame.X(start->second.east), ay = frame.Y(start->second.north);
-            double bx = frame.X(end->second.east), by = frame.Y(end->second.north);
-            if (!onEnd) {
-                const Exit edge = ExitToward(frame, start->second, end->second, 0);
-                bx = edge.x;
-                by = edge.y;
-            }
-            if (!onStart) {
-                const Exit edge = ExitToward(frame, end->second, start->second, 0);
-                ax = edge.x;
-                ay = edge.y;
-            }
-            kind.Line(ax, ay, bx, by);
-            cells.TakeRay(ax, ay, bx, by);
-        }
-    }
-
-    // Points: a dot, a square if keyed in, an arrow at the edge if off the plot. Their
-    // names: of points off the plot first, then of stations, keyed-in points and the
-    // rest in the order they came.
-    const bool withCodes = marks.size() <= kCodesUpTo;
-    struct Named {
-        const ImportedItem* item;  // whose name and code the label gets when its turn comes
-        Label label;
-    };
-    std::vector<Named> names[4];
-    std::unordered_set<std::string> arrowsDrawn;
-    std::vector<ArrowGroup> arrows;
-    for (const PointMark& mark : marks) {
-        const ImportedItem& item = *mark.item;
-        if (!frame.OnPlot(mark.spot)) {
-            const std::string name = Shortened(VisibleText(item.name), 24);
-            if (!arrowsDrawn.insert(PlaceKey(item.name, mark.spot)).second) continue;
-            const Arrow arrow = OffPlanArrow(frame, mark.spot, offPlan);
-            cells.Take(arrow.box, CPlotCells::kMark);
-            const double distance = 4 * QuarterDistance(frame.Middle(), mark.spot);
-            const auto near = std::find_if(arrows.begin(), arrows.end(), [&](const ArrowGroup& group) {
-                return std::hypot(group.x - arrow.x, group.y - arrow.y) < kArrowsApart;
-            });
-            if (near == arrows.end()) {
-                arrows.push_back({arrow.x, arrow.y, arrow.box, {name}, {distance}});
-            } else {
-                near->box = Union(near->box, arrow.box);
-                near->names.push_back(name);
-                near->distances.push_back(distance);
-            }
-            continue;
-        }
-        const double x = frame.X(mark.spot.east), y = frame.Y(mark.spot.north);
-        Box own;
-        if (item.keyedIn) {
-            keyedIn.Mark(x - 3.5, y - 3.5) += "h7v7h-7z";
-            own = Around(x, y, 4.5);
-        } else {
-            points.Mark(x, y) += "h0";
-            own = Around(x, y, 2.5);
-        }
-        cells.Take(own, CPlotCells::kPoint);
-        const auto setUp = stationBoxes.find(item.name);
-        if (setUp != stationBoxes.end() && SamePlace(places[item.name], mark.spot)) own = Union(own, setUp->second);
-        const bool station = setUp != stationBoxes.end();
-        names[station ? 1 : item.keyedIn ? 2 : 3].push_back({&item, {{}, {}, false, x, y, own, station}});
-    }
-    for (const ArrowGroup& group : arrows)
-        names[0].push_back({nullptr, {ArrowNames(group), ArrowDistances(group), true, group.x, group.y, group.box, false}});
-
-    std::string labels = "<g class=\"labels\">";
-    std::unordered_set<std::string> written;  // name and place in pixels: one name per place
-    for (auto& group : names) {
-        for (Named& named : group) {
-            Label& label = named.label;
-            if (named.item) {
-                std::string key = named.item->name;
-                key += '\0';
-                AppendPoint(key, ' ', label.x, label.y);
-                if (!written.insert(std::move(key)).second) continue;
-                label.name = Shortened(VisibleText(named.item->name), 24);
-                if (withCodes && named.item->code) label.second = CodeLabel(*named.item->code);
-            }
-            ++counts->names;
-            if (!WriteLabel(label, cells, labels)) continue;
-            ++counts->labels;
-            counts->codes = counts->codes || (!label.distance && !label.second.empty());
-        }
-    }
-    labels += "</g>\n";
-
-    counts->points = points.count + keyedIn.count + offPlan.count;
-    counts->keyedIn = keyedIn.count;
-    counts->offPlan = offPlan.count;
-    counts->stations = stations.count;
-    counts->foresights = rays.count;
-    counts->backsights = backsightRays.count;
+    CPlan plan(file, frame, counts);
+    plan.AddStationsAndLines();
+    plan.AddPoints(marks);
+    const std::string names = plan.Names();
 
     std::string decorations;
     AddNorthArrow(decorations);
     AddScaleBar(frame, decorations);
 
     const std::string height = Pixel(frame.Height());
-    // Many rays: thinner and fainter, so that the points stay visible through them.
-    const bool dense = rays.count + backsightRays.count > kDenseRays || counts->points > kDensePoints;
-    std::string svg = std::string("<svg class=\"plan") + (dense ? " dense" : "") +
+    std::string svg = std::string("<svg class=\"plan") + (plan.Dense() ? " dense" : "") +
                       "\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + Pixel(kWidth) + " " + height +
                       "\" width=\"" + Pixel(kWidth) + "\" height=\"" + height + "\" role=\"img\" aria-label=\"Plan of " +
                       EscapeHtml(VisibleText(file.path)) + "\">\n";
     svg += "<rect class=\"paper\" x=\"" + Pixel(kLeft) + "\" y=\"" + Pixel(kTop) + "\" width=\"" + Pixel(kPlotWidth) +
            "\" height=\"" + Pixel(frame.PlotHeight()) + "\"/>\n";
     AddGrid(frame, svg);
-    svg += rays.Element() + backsightRays.Element() + points.Element() + keyedIn.Element() + stations.Element() +
-           offPlan.Element();
-    svg += labels + decorations;
+    svg += plan.Marks() + names + decorations;
     svg += "</svg>\n";
     return svg;
 }
