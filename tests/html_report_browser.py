@@ -163,7 +163,7 @@ const plans = [...document.querySelectorAll('svg.plan')].map(svg => {
           paperFill: getComputedStyle(svg.querySelector('rect.paper')).fill,
           labels: [...svg.querySelectorAll('.labels text')].map(t => {
             const style = getComputedStyle(t);
-            return {name: t.firstChild.textContent, box: box(t),
+            return {name: t.firstChild.textContent, box: box(t), arrow: !!t.querySelector('.distance'),
                     halo: [style.paintOrder, style.stroke, parseFloat(style.strokeWidth)]};
           }),
           caption: svg.parentElement.querySelector('figcaption').textContent};
@@ -208,9 +208,19 @@ def check_names(name, plans):
                 if not (label["halo"][0].startswith("stroke") and label["halo"][1] == plan["paperFill"] and
                         label["halo"][2] >= 2)]
         check(not bare, f"{name}: every name has a halo of the paper's colour under it {bare[:5]}")
+        count = sum(names_in(label) for label in labels)
         written = re.search(r"(\d+) of (\d+) names written", plan["caption"])
-        check("Every point is named" in plan["caption"] or (written and int(written.group(1)) == len(labels)),
-              f"{name}: the caption counts the {len(labels)} names written")
+        check("Every point is named" in plan["caption"] or (written and int(written.group(1)) == count),
+              f"{name}: the caption counts the {count} names written")
+
+
+def names_in(label):
+    """An arrow's label names the points of the arrows close together: "A, B and 3 more"."""
+    if not label["arrow"]:
+        return 1
+    parts = label["name"].split(", ")
+    more = re.search(r" and (\d+) more$", parts[-1])
+    return len(parts) + (int(more.group(1)) if more else 0)
 
 
 def check_screenshot(png, name, colours):
@@ -320,9 +330,11 @@ def room():
 
 
 def far_outlier():
-    """Two hundred points over 300 by 200 and a base station 35 km to the east."""
+    """Two hundred points over 300 by 200, a base station 35 km to the east and three
+    control points 3 km to the north, close together."""
     points = [point(f"P{i}", 5000 + i // 20 * 20, 2000 + i % 20 * 15) for i in range(200)]
-    page = job_page("far", field_book(points + [point("BASE", 5100, 37000, keyed_in=True)]))
+    far = [point("BASE", 5100, 37000, keyed_in=True)] + [point(f"N{i}", 8000 + 300 * i, 2100 + 20 * i) for i in range(3)]
+    page = job_page("far", field_book(points + far))
     plans = measure(page)
     check_names("far", plans)
     if not plans:
@@ -331,8 +343,9 @@ def far_outlier():
     paper, bulk, arrow = plan["paper"], plan["marks"].get("points"), plan["marks"].get("off-plan")
     across = max((bulk[2] - bulk[0]) / (paper[2] - paper[0]), (bulk[3] - bulk[1]) / (paper[3] - paper[1])) if bulk else 0
     check(across > 0.8, f"far: the bulk's marks span {across:.0%} of the plan")
-    check(arrow is not None and inside(arrow, paper), "far: the far point an arrow on the plan")
-    check("BASE" in [label["name"] for label in plan["labels"]], "far: the far point named")
+    check(arrow is not None and inside(arrow, paper), "far: the far points arrows on the plan")
+    arrows = sorted(label["name"] for label in plan["labels"] if label["arrow"])
+    check(arrows == ["BASE", "N0, N1, N2"], f"far: the far points named, the three close together on one label: {arrows}")
 
 
 def large_job():

@@ -285,10 +285,11 @@ std::vector<double> MarkXs(const std::string& page, const std::string& cssClass)
 }
 
 TEST(JxlImportHtml, AFarPointLeavesTheBulkOfTheJobAcrossThePlan) {
-    // A hundred points over 100 by 100 and a base station 35 km to the east, observed
-    // from one of them.
-    const std::string document = Support::FieldBook(PointGrid(10, 11.1) + Point("BASE", Grid(50, 35000), true) +
-                                                     Station("P0") + Shot("BASE"));
+    // A hundred points over 100 by 100, a base station 35 km to the east, observed from
+    // one of them, and three control points 3 km to the north, close together.
+    const std::string document = Support::FieldBook(
+        PointGrid(10, 11.1) + Point("BASE", Grid(50, 35000), true) + Station("P0") + Shot("BASE") +
+        Point("N0", Grid(3000, 50), true) + Point("N1", Grid(3300, 60), true) + Point("N2", Grid(3600, 40), true));
     const ToolRun::Result run = JxlImport({"--format", "html", Support::WriteScratchFile("base.jxl", document)});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<double> xs = MarkXs(run.out, "points");
@@ -296,7 +297,8 @@ TEST(JxlImportHtml, AFarPointLeavesTheBulkOfTheJobAcrossThePlan) {
     // The plot is 848 pixels wide; the hundred points' 100 units take most of the
     // height, 620 at the most, and so a good part of the width.
     EXPECT_GT(*std::max_element(xs.begin(), xs.end()) - *std::min_element(xs.begin(), xs.end()), 500);
-    EXPECT_EQ(Marks(run.out, "off-plan"), 1u);
+    EXPECT_EQ(Marks(run.out, "off-plan"), 4u);
+    EXPECT_TRUE(Contains(run.out, ">N0, N1, N2<tspan class=\"distance\"")) << run.out;
     // The line to it ends at the plot's east edge, 72 + 848 pixels.
     const std::string line = Between(run.out, "<path class=\"rays\" data-marks=\"1\" d=\"M", "\"/>");
     ASSERT_NE(line.find('L'), std::string::npos) << line;

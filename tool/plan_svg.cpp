@@ -294,12 +294,12 @@ struct Label {
     bool distance;  // the second line: a distance, or else a code
     double x, y;    // the mark's centre
     Box own;        // what the mark covers
-    bool station;   // a station's name, which may cover points where it must
+    bool foremost;  // a station's or an arrow's, which may cover points where it must
 };
 
 // Writes the name in the first place around its mark that is free: right, left, the four
-// corners, above, below; one that crosses no ray if there is one, and for a station one
-// that covers points if there is no other. False when every place would cover another
+// corners, above, below; one that crosses no ray if there is one, and for a station or
+// an arrow one that covers points if there is no other. False when every place would cover another
 // name or a mark: the marks keep a margin from the plot's edges, and the plot is wider
 // and taller than the longest name, so some place always lies on it.
 bool WriteLabel(const Label& label, CPlotCells& cells, std::string& out) {
@@ -327,7 +327,7 @@ bool WriteLabel(const Label& label, CPlotCells& cells, std::string& out) {
                             {cornerLeft, above, Anchor::End},    {cornerLeft, below, Anchor::End},
                             {middle, above, Anchor::Middle},     {middle, below, Anchor::Middle}};
     const unsigned char mayCover[] = {0, CPlotCells::kRay, CPlotCells::kRay | CPlotCells::kPoint};
-    for (std::size_t pass = 0; pass < (label.station ? 3 : 2); ++pass) {
+    for (std::size_t pass = 0; pass < (label.foremost ? 3 : 2); ++pass) {
         for (const Place& place : places) {
             const Box box{place.left, place.top, place.left + width, place.top + height};
             if (!cells.TakeName(box, own, mayCover[pass])) continue;
@@ -668,11 +668,13 @@ public:
             const auto setUp = m_stationBoxes.find(item.name);
             const bool station = setUp != m_stationBoxes.end();
             if (station && SamePlace(m_places[item.name], mark.spot)) own = Union(own, setUp->second);
-            m_names[station ? 1 : item.keyedIn ? 2 : 3].push_back({&item, {{}, {}, false, x, y, own, station}});
+            m_names[station ? 1 : item.keyedIn ? 2 : 3].push_back({&item, 1, {{}, {}, false, x, y, own, station}});
         }
-        for (const ArrowGroup& group : m_arrows)
+        for (const ArrowGroup& group : m_arrows) {
+            const double x = (group.box.left + group.box.right) / 2, y = (group.box.top + group.box.bottom) / 2;
             m_names[0].push_back(
-                {nullptr, {ArrowNames(group), ArrowDistances(group), true, group.x, group.y, group.box, false}});
+                {nullptr, group.names.size(), {ArrowNames(group), ArrowDistances(group), true, x, y, group.box, true}});
+        }
     }
 
     // The names: of points off the plot first, then of stations, keyed-in points and the
@@ -691,9 +693,9 @@ public:
                     label.name = Shortened(VisibleText(named.item->name), 24);
                     if (m_withCodes && named.item->code) label.second = CodeLabel(*named.item->code);
                 }
-                ++m_counts->names;
+                m_counts->names += named.names;
                 if (!WriteLabel(label, m_cells, out)) continue;
-                ++m_counts->labels;
+                m_counts->labels += named.names;
                 m_counts->codes = m_counts->codes || (!label.distance && !label.second.empty());
             }
         }
@@ -778,6 +780,7 @@ private:
 
     struct Named {
         const ImportedItem* item;  // whose name and code the label gets when its turn comes
+        std::size_t names;         // in the label: more than one for arrows close together
         Label label;
     };
 
