@@ -310,6 +310,17 @@ TEST(JxlImportHtml, AFarPointLeavesTheBulkOfTheJobAcrossThePlan) {
     EXPECT_EQ(Between(run.out, "<g class=\"scale-bar\">", "</g>").find(">20</text>") != std::string::npos, true);
 }
 
+TEST(JxlImportHtml, APointFarOutAsDoublesGoIsNamedWithAShortDistance) {
+    const std::string document = Support::FieldBook(PointGrid(4, 1) + Point("FAR", "<North>1e300</North><East>1e300</East>"));
+    const ToolRun::Result run = JxlImport({"--format", "html", Support::WriteScratchFile("doubles.jxl", document)});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, ">FAR<tspan class=\"distance\" x=\"")) << run.out;
+    // √2 × 1e300, to the last digit or two the system's hypot gives.
+    EXPECT_TRUE(Contains(run.out, ">1.41421356237309")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "e+300 away</tspan>"));
+    EXPECT_TRUE(Contains(run.out, "Every point is named."));
+}
+
 TEST(JxlImportHtml, HostileNamesAndCodesStayText) {
     const std::string document = Support::FieldBook(
         "<PointRecord><Name>&lt;script&gt;alert(\"x\")&lt;/script&gt;</Name><Code>Tom &amp; Jerry's &lt;b&gt;</Code>"

@@ -552,9 +552,10 @@ Arrow OffPlanArrow(const CProjection& frame, const Spot& spot, CMarks& arrows) {
              *std::max_element(xs, xs + 4) + 1.5, *std::max_element(ys, ys + 4) + 1.5}};
 }
 
-// A distance as an arrow's label gives it: at least three significant digits.
+// A distance as an arrow's label gives it: at least three significant digits, and short
+// however large.
 std::string DistanceText(double distance) {
-    if (!std::isfinite(distance) || !(distance > 0)) return ShortestNumber(distance);
+    if (!std::isfinite(distance) || !(distance > 0) || distance >= 1e15) return ShortestNumber(distance);
     return FixedNumber(distance, std::clamp(2 - DecimalExponent(distance), 0, 6));
 }
 
