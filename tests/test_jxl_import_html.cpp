@@ -276,6 +276,20 @@ TEST(JxlImportHtml, ANameWithNoRoomToTheRightIsWrittenToTheLeft) {
     EXPECT_TRUE(Contains(run.out, "Every point is named."));
 }
 
+// Points on a line of 78 units across the plan, A and B ten pixels apart: A's name would
+// cover B's mark on its right, and goes to its left; B's has its right free.
+TEST(JxlImportHtml, ANameCoversNoOtherPointsMark) {
+    const std::string document = Support::FieldBook(Point("A", Grid(0, 0)) + Point("B", Grid(0, 1)) +
+                                                     Point("C", Grid(0, 20)) + Point("D", Grid(0, 40)) +
+                                                     Point("E", Grid(0, 60)) + Point("F", Grid(0, 78)));
+    const ToolRun::Result run = JxlImport({"--format", "html", Support::WriteScratchFile("close.jxl", document)});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "text-anchor=\"end\">A</text>")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\">B</text>"));
+    EXPECT_FALSE(Contains(run.out, "text-anchor=\"end\">B</text>"));
+    EXPECT_TRUE(Contains(run.out, "Every point is named."));
+}
+
 // The x of every mark of one kind: the numbers after each "M" of its path.
 std::vector<double> MarkXs(const std::string& page, const std::string& cssClass) {
     std::vector<double> xs;
