@@ -75,9 +75,22 @@ std::string PlaceKey(const std::string& name, const Spot& spot) {
 
 bool SamePlace(const Spot& a, const Spot& b) { return a.north == b.north && a.east == b.east; }
 
+// The length of a vector, larger part × √(1 + ratio²), so that it stays finite wherever
+// the larger part is. The root is taken by Newton's steps, which from 1.5 come within
+// the last bit of any root of [1, 2] in five: the C library's sqrt would bring one more
+// of its parts into the Windows build, and with it a licence to look up.
+double Length(double a, double b) {
+    const double larger = std::max(std::fabs(a), std::fabs(b)), smaller = std::min(std::fabs(a), std::fabs(b));
+    if (larger == 0) return 0;
+    const double ratio = smaller / larger, square = 1 + ratio * ratio;
+    double root = 1.5;
+    for (int step = 0; step < 6; ++step) root = (root + square / root) / 2;
+    return larger * root;
+}
+
 // A distance a quarter of the true one: finite for any two finite places.
 double QuarterDistance(const Spot& from, const Spot& to) {
-    return std::hypot(to.north / 4 - from.north / 4, to.east / 4 - from.east / 4);
+    return Length(to.north / 4 - from.north / 4, to.east / 4 - from.east / 4);
 }
 
 // Powers of ten by multiplication, exact up to 1e22, so that every build rounds alike.
@@ -508,7 +521,7 @@ struct Exit {
 Exit ExitToward(const CProjection& frame, const Spot& from, const Spot& to, double inset) {
     const double x = frame.X(from.east), y = frame.Y(from.north);
     double dx = to.east / 4 - from.east / 4, dy = from.north / 4 - to.north / 4;  // y runs south
-    const double length = std::hypot(dx, dy);
+    const double length = Length(dx, dy);
     if (!(length > 0)) return {x, y, 0, 0};
     dx /= length;
     dy /= length;
@@ -768,7 +781,7 @@ private:
         const std::string shown = Shortened(VisibleText(name), 24);
         const double distance = 4 * QuarterDistance(m_frame.Middle(), spot);
         const auto near = std::find_if(m_arrows.begin(), m_arrows.end(), [&](const ArrowGroup& group) {
-            return std::hypot(group.x - arrow.x, group.y - arrow.y) < kArrowsApart;
+            return Length(group.x - arrow.x, group.y - arrow.y) < kArrowsApart;
         });
         if (near == m_arrows.end()) {
             m_arrows.push_back({arrow.x, arrow.y, arrow.box, {shown}, {distance}});
