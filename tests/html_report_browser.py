@@ -4,12 +4,19 @@
     html_report_browser.py JXL_IMPORT JXL_BENCH_GENERATE SOURCE_DIR SCRATCH_DIR
 
 The DOM that Chromium builds from each page is read back: the plan's marks counted, the
-tables' rows, hostile names found as text and not as elements. Screenshots are decoded
-and must show the plan's colours. A generated job shows the labels thinned and the page
-growing with its items. Prints one line per check and ends with 'N passed, N failed'.
+tables' rows, hostile names found as text and not as elements. Where the browser laid the
+plan out is measured by a copy of the page with a script added (the page itself has
+none): no name runs past the plot's edges or over another, every name that has room is
+written, and a point far from the rest leaves the others across the plan. Screenshots are
+decoded and must show the plan's colours. A generated job shows the labels thinned and
+the page growing with its items. Prints one line per check and ends with 'N passed, N
+failed'.
 """
+import html
 import html.parser
+import json
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -70,9 +77,10 @@ class Dom(html.parser.HTMLParser):
             self.stack.append((tag, attrs.get("class") or ""))
 
     def handle_endtag(self, tag):
-        while self.stack:
-            if self.stack.pop()[0] == tag:
-                break
+        if tag not in self.EMPTY:  # the browser closes a path as </path>
+            while self.stack:
+                if self.stack.pop()[0] == tag:
+                    break
 
     def handle_data(self, data):
         if self.stack and data.strip():
@@ -144,6 +152,77 @@ def bluish(colour):
     return blue >= red + 40 and blue >= green + 15
 
 
+# Added to a copy of a page: for each plan, the boxes the browser gave its paper, its
+# names and its kinds of marks, in the plan's own pixels, the names' halos and the caption.
+MEASURE = """<script>
+const plans = [...document.querySelectorAll('svg.plan')].map(svg => {
+  const box = e => { const b = e.getBBox(); return [b.x, b.y, b.x + b.width, b.y + b.height]; };
+  const marks = {};
+  svg.querySelectorAll('path[data-marks]').forEach(p => { marks[p.getAttribute('class')] = box(p); });
+  return {paper: box(svg.querySelector('rect.paper')), marks: marks,
+          paperFill: getComputedStyle(svg.querySelector('rect.paper')).fill,
+          labels: [...svg.querySelectorAll('.labels text')].map(t => {
+            const style = getComputedStyle(t);
+            return {name: t.firstChild.textContent, box: box(t), arrow: !!t.querySelector('.distance'),
+                    halo: [style.paintOrder, style.stroke, parseFloat(style.strokeWidth)]};
+          }),
+          caption: svg.parentElement.querySelector('figcaption').textContent};
+});
+const out = document.createElement('pre');
+out.id = 'measured';
+out.textContent = JSON.stringify(plans);
+document.body.appendChild(out);
+</script>"""
+
+
+def measure(page):
+    """The plans of a page as the browser laid them out."""
+    measured = page[:-len(".html")] + "-measured.html"
+    with open(page, encoding="utf-8") as source, open(measured, "w", encoding="utf-8") as out:
+        out.write(source.read().replace("</body>", MEASURE + "</body>"))
+    found = re.search(r'<pre id="measured">(.*?)</pre>', dump_dom(measured), re.S)
+    return json.loads(html.unescape(found.group(1))) if found else []
+
+
+def inside(box, frame, slack=0.5):
+    return (box[0] >= frame[0] - slack and box[1] >= frame[1] - slack and box[2] <= frame[2] + slack and
+            box[3] <= frame[3] + slack)
+
+
+def overlap(a, b, slack=0.5):
+    return a[0] < b[2] - slack and b[0] < a[2] - slack and a[1] < b[3] - slack and b[1] < a[3] - slack
+
+
+def check_names(name, plans):
+    """Every name on its plot, none over another, each with a halo that keeps it readable
+    over rays and marks, and as many as the caption says."""
+    check(len(plans) > 0, f"{name}: the plan measured in the browser")
+    for plan in plans:
+        labels = plan["labels"]
+        outside = [label["name"] for label in labels if not inside(label["box"], plan["paper"])]
+        check(not outside, f"{name}: no name runs past the plot's edges {outside}")
+        covering = [(a["name"], b["name"]) for i, a in enumerate(labels) for b in labels[i + 1:]
+                    if overlap(a["box"], b["box"])]
+        check(not covering, f"{name}: no name over another {covering[:5]}")
+        bare = [label["name"] for label in labels
+                if not (label["halo"][0].startswith("stroke") and label["halo"][1] == plan["paperFill"] and
+                        label["halo"][2] >= 2)]
+        check(not bare, f"{name}: every name has a halo of the paper's colour under it {bare[:5]}")
+        count = sum(names_in(label) for label in labels)
+        written = re.search(r"(\d+) of (\d+) names written", plan["caption"])
+        check("Every point is named" in plan["caption"] or (written and int(written.group(1)) == count),
+              f"{name}: the caption counts the {count} names written")
+
+
+def names_in(label):
+    """An arrow's label names the points of the arrows close together: "A, B and 3 more"."""
+    if not label["arrow"]:
+        return 1
+    parts = label["name"].split(", ")
+    more = re.search(r" and (\d+) more$", parts[-1])
+    return len(parts) + (int(more.group(1)) if more else 0)
+
+
 def check_screenshot(png, name, colours):
     width, height, rgb = pixels(png)
     check((width, height) == (1000, 1100), f"{name}: the screenshot is 1000 by 1100")
@@ -159,11 +238,11 @@ def traverse():
     check(status == 0, "traverse: jxl-import exits with 0")
     dom = Dom(dump_dom(page))
     check("svg" in dom.tags, "traverse: the page has its plan")
-    check(dom.marks("points") + dom.marks("keyed-in") == 9, "traverse: 9 points on the plan")
-    check(dom.marks("keyed-in") == 4, "traverse: 4 of them keyed in")
-    check(dom.marks("stations") == 2, "traverse: both set-ups on the plan")
-    check(dom.marks("rays") == 6, "traverse: 6 rays to foresights")
-    check(dom.marks("rays backsight") == 5, "traverse: 5 rays to backsights")
+    check(dom.marks("points") + dom.marks("keyed-in") == 7, "traverse: 7 points on the plan")
+    check(dom.marks("keyed-in") == 2, "traverse: 2 of them keyed in")
+    check(dom.marks("stations") == 2, "traverse: both stations on the plan")
+    check(dom.marks("rays") == 4, "traverse: 4 lines to foresights")
+    check(dom.marks("rays backsight") == 2, "traverse: 2 lines to backsights")
     labels = dom.labels()
     check(sorted(set(labels)) == sorted(["CP1", "CP2", "T1", "T2", "1001", "1002", "1003"]),
           f"traverse: every point named once: {labels}")
@@ -172,8 +251,9 @@ def traverse():
           "traverse: 2 stations and 11 observations in the table")
     check(len(dom.within("td", "point")) > 9 and dom.within("span", "outcome") == ["ok"],
           "traverse: the points in their table, the outcome ok")
+    check_names("traverse", measure(page))
     check_screenshot(screenshot(page, "traverse.png"), "traverse", [
-        ("rays", near((0x2b, 0x63, 0xd9)), 60), ("backsight rays", near((0x7b, 0x3f, 0xb3)), 60),
+        ("rays", bluish, 60), ("backsight rays", near((0x7b, 0x3f, 0xb3)), 60),
         ("stations", near((0xc8, 0x1e, 0x1e)), 40), ("keyed-in points", near((0xd4, 0x6a, 0x00)), 30)])
 
 
@@ -184,6 +264,7 @@ def cyrillic():
     texts = [text for _, _, text in dom.texts]
     check("ОП1" in dom.labels() and "Угол здания" in texts,
           "cyrillic: names and codes in Cyrillic, in the plan and the tables")
+    check_names("cyrillic", measure(page))
 
 
 def hostile():
@@ -205,6 +286,68 @@ def hostile():
     check("\"&'" in cells and "\"&'" in dom.labels(), "hostile: quotes and ampersand as text in the table and the plan")
 
 
+def field_book(records):
+    return '<?xml version="1.0"?>\n<JOBFile><FieldBook>' + "".join(records) + "</FieldBook><Reductions/></JOBFile>\n"
+
+
+def point(name, north, east, keyed_in=False):
+    return (f"<PointRecord><Name>{name}</Name>" + ("<SurveyMethod>KeyedIn</SurveyMethod>" if keyed_in else "") +
+            f"<Grid><North>{north}</North><East>{east}</East></Grid></PointRecord>")
+
+
+def station(name, backsight, shots):
+    return (f"<StationRecord><StationName>{name}</StationName></StationRecord>"
+            f"<BackBearingRecord><BackSight>{backsight}</BackSight><Face1HorizontalCircle>0</Face1HorizontalCircle>"
+            "</BackBearingRecord>" +
+            "".join(f"<PointRecord><Name>{shot}</Name><Circle><HorizontalCircle>12</HorizontalCircle><VerticalCircle>90"
+                    "</VerticalCircle><EDMDistance>25</EDMDistance><Face>Face1</Face></Circle></PointRecord>"
+                    for shot in shots))
+
+
+def job_page(name, document):
+    job = os.path.join(SCRATCH, name + ".jxl")
+    with open(job, "w", encoding="utf-8") as out:
+        out.write(document)
+    page, status = report([job], name + ".html")
+    check(status == 0, f"{name}: jxl-import exits with 0")
+    return page
+
+
+def room():
+    """Points with room for every name, long names at every edge: a station near the east
+    end with its backsight due north and shots to the west, as a field traverse has it,
+    and east of it a name a little too long for the room on its right."""
+    points = [("EASTERN-STATION-300", 2000, 2000), ("NORTHERN-BACKSIGHT-101", 2041.7, 2000),
+              ("WESTERN-102", 1974.9, 1847.3), ("SHOT-200", 1980.4, 1940.1), ("SOUTHERN-POINT-LONG-NAME", 1960, 1930),
+              ("MIDDLE-1", 2010, 1900), ("MIDDLE-2", 2025, 1950), ("E-1234", 2020, 2010)]
+    page = job_page("room", field_book(
+        [station("EASTERN-STATION-300", "NORTHERN-BACKSIGHT-101", ["NORTHERN-BACKSIGHT-101", "WESTERN-102", "SHOT-200"])] +
+        [point(name, north, east) for name, north, east in points]))
+    plans = measure(page)
+    check_names("room", plans)
+    written = sorted(label["name"] for plan in plans for label in plan["labels"])
+    check(written == sorted(name for name, _, _ in points), f"room: every name written: {written}")
+
+
+def far_outlier():
+    """Two hundred points over 300 by 200, a base station 35 km to the east and three
+    control points 3 km to the north, close together."""
+    points = [point(f"P{i}", 5000 + i // 20 * 20, 2000 + i % 20 * 15) for i in range(200)]
+    far = [point("BASE", 5100, 37000, keyed_in=True)] + [point(f"N{i}", 8000 + 300 * i, 2100 + 20 * i) for i in range(3)]
+    page = job_page("far", field_book(points + far))
+    plans = measure(page)
+    check_names("far", plans)
+    if not plans:
+        return
+    plan = plans[0]
+    paper, bulk, arrow = plan["paper"], plan["marks"].get("points"), plan["marks"].get("off-plan")
+    across = max((bulk[2] - bulk[0]) / (paper[2] - paper[0]), (bulk[3] - bulk[1]) / (paper[3] - paper[1])) if bulk else 0
+    check(across > 0.8, f"far: the bulk's marks span {across:.0%} of the plan")
+    check(arrow is not None and inside(arrow, paper), "far: the far points arrows on the plan")
+    arrows = sorted(label["name"] for label in plan["labels"] if label["arrow"])
+    check(arrows == ["BASE", "N0, N1, N2"], f"far: the far points named, the three close together on one label: {arrows}")
+
+
 def large_job():
     sizes = {}
     for megabytes in ("1", "4"):
@@ -223,14 +366,18 @@ def large_job():
     points = dom.marks("points") + dom.marks("keyed-in")
     labels = dom.labels()
     check(0 < len(labels) < points // 4, f"4 MB job: names thinned: {len(labels)} for {points} points")
-    check(dom.marks("rays") + dom.marks("rays backsight") > points, "4 MB job: every observation drawn")
+    legend = " ".join(dom.within("li", "legend"))
+    counted = [int(n) for n in re.findall(r"(\d+) (?:foresights|backsights)", legend)]
+    check(len(counted) == 2 and dom.marks("rays") + dom.marks("rays backsight") == sum(counted) > points // 2,
+          f"4 MB job: every line the legend counts drawn: {legend}")
+    check_names("4 MB job", measure(page))
     check_screenshot(screenshot(page, "job4.png"), "4 MB job", [
         ("rays", bluish, 5000), ("stations", near((0xc8, 0x1e, 0x1e)), 200)])
 
 
 def main():
     os.makedirs(SCRATCH, exist_ok=True)
-    for part in (traverse, cyrillic, hostile, large_job):
+    for part in (traverse, cyrillic, hostile, room, far_outlier, large_job):
         try:
             part()
         except Exception as error:  # one part's failure leaves the others to run

@@ -49,8 +49,10 @@ svg.plan .stations { stroke: #c81e1e; stroke-width: 2; fill: none; stroke-linejo
 svg.plan.dense .rays { stroke-width: 0.5; stroke-opacity: 0.35; }
 svg.plan.dense .points { stroke-width: 3; }
 svg.plan.dense .keyed-in { stroke-width: 1.2; }
-svg.plan .labels text { paint-order: stroke; stroke: #fcfcfa; stroke-width: 3px; stroke-linejoin: round; }
+svg.plan .off-plan { stroke: #00796b; stroke-width: 1.6; fill: #00796b; stroke-linejoin: round; }
+svg.plan .labels text { font-family: "DejaVu Sans Mono", Consolas, "Liberation Mono", monospace; paint-order: stroke; stroke: #fcfcfa; stroke-width: 3px; stroke-linejoin: round; }
 svg.plan .labels .code { font-size: 9px; fill: #5b6670; }
+svg.plan .labels .distance { font-size: 9px; fill: #00796b; }
 svg.plan .scale-bar rect { stroke: #1d232a; stroke-width: 1; }
 svg.plan .scale-bar .dark { fill: #1d232a; }
 svg.plan .scale-bar .light { fill: #fff; }
@@ -225,33 +227,50 @@ std::string SettingsLine(const HtmlRun& run) {
     return out;
 }
 
+// What the plan's marks are, each kind that is drawn with its count, in a surveyor's
+// words. A count of lines is followed by the observations they stand for where those
+// are more.
 std::string Legend(const PlanCounts& counts) {
     std::string out = "<ul class=\"legend\">";
-    const auto entry = [&](const char* picture, const std::string& text) {
+    const auto entry = [&](std::size_t count, const char* picture, const std::string& text) {
+        if (count == 0) return;
         out += std::string("<li><svg width=\"22\" height=\"14\" viewBox=\"0 0 22 14\">") + picture + "</svg>" + text + "</li>";
     };
-    entry("<path d=\"M11 7h0\" stroke=\"#1d232a\" stroke-width=\"4.5\" stroke-linecap=\"round\"/>",
-          Count(counts.points - counts.keyedIn, "point", "points"));
-    entry("<path d=\"M7.5 3.5h7v7h-7z\" stroke=\"#d46a00\" stroke-width=\"1.8\" fill=\"none\"/>",
+    const auto observations = [](std::size_t lines, std::size_t rays) {
+        return rays > lines ? " (" + Count(rays, "observation", "observations") + ")" : std::string();
+    };
+    const std::size_t dots = counts.points - counts.keyedIn - counts.offPlan;
+    entry(dots, "<path d=\"M11 7h0\" stroke=\"#1d232a\" stroke-width=\"4.5\" stroke-linecap=\"round\"/>",
+          Count(dots, "point", "points"));
+    entry(counts.keyedIn, "<path d=\"M7.5 3.5h7v7h-7z\" stroke=\"#d46a00\" stroke-width=\"1.8\" fill=\"none\"/>",
           Count(counts.keyedIn, "keyed-in point", "keyed-in points"));
-    entry("<path d=\"M11 1l7 12h-14z\" stroke=\"#c81e1e\" stroke-width=\"2\" fill=\"none\" stroke-linejoin=\"round\"/>",
-          Count(counts.stations, "station", "stations") + " set up on a point of its name");
-    entry("<path d=\"M1 7h20\" stroke=\"#2b63d9\" stroke-width=\"1.2\"/>",
-          Count(counts.rays - counts.backsightRays, "observation", "observations") + " from a station");
-    entry("<path d=\"M1 7h20\" stroke=\"#7b3fb3\" stroke-width=\"1.4\" stroke-dasharray=\"6 4\"/>",
-          Count(counts.backsightRays, "observation", "observations") + " to a backsight");
+    entry(counts.stations,
+          "<path d=\"M11 1l7 12h-14z\" stroke=\"#c81e1e\" stroke-width=\"2\" fill=\"none\" stroke-linejoin=\"round\"/>",
+          Count(counts.stations, "station", "stations") +
+              (counts.setUps > counts.stations ? " (" + Count(counts.setUps, "set-up", "set-ups") + ")" : ""));
+    entry(counts.foresights, "<path d=\"M1 7h20\" stroke=\"#2b63d9\" stroke-width=\"1.2\"/>",
+          Count(counts.foresights, "foresight", "foresights") +
+              observations(counts.foresights, counts.rays - counts.backsightRays));
+    entry(counts.backsights, "<path d=\"M1 7h20\" stroke=\"#7b3fb3\" stroke-width=\"1.4\" stroke-dasharray=\"6 4\"/>",
+          Count(counts.backsights, "backsight", "backsights") + observations(counts.backsights, counts.backsightRays));
+    entry(counts.offPlan,
+          "<path d=\"M3 7h16m-6-4 6 4-6 4z\" stroke=\"#00796b\" stroke-width=\"1.6\" fill=\"#00796b\" "
+          "stroke-linejoin=\"round\"/>",
+          Count(counts.offPlan, "point", "points") + " far off the plan");
     return out + "</ul>";
 }
 
 std::string PlanCaption(const PlanCounts& counts) {
     std::string out = "North up, east to the right, one scale on both axes; grid and scale bar in the file's units. ";
+    if (counts.offPlan)
+        out += std::string(counts.offPlan == 1 ? "One point lies" : std::to_string(counts.offPlan) + " points lie") +
+               " far from the rest, beyond the plan's edge: an arrow at the edge points to each from the plan's "
+               "middle, with its name and its distance from that middle. ";
     if (counts.labels == counts.names)
-        out += "Every point is named";
-    else
-        out += std::to_string(counts.labels) + " of " + std::to_string(counts.names) +
-               " names written; the others would cover them at this scale (the tables list every point)";
-    out += counts.codes ? ", with its code." : ".";
-    return out;
+        return out + (counts.codes ? "Every point is named, with its code." : "Every point is named.");
+    return out + std::to_string(counts.labels) + " of " + std::to_string(counts.names) + " names written" +
+           (counts.codes ? ", with their codes; " : "; ") + (counts.names - counts.labels == 1 ? "the other" : "the others") +
+           " would cover a name or a mark at this scale (the tables list every point).";
 }
 
 // Stations, each followed by the observations made from it, in the order they came.
@@ -315,14 +334,17 @@ void CHtmlReport::AddFile(const ImportedFile& file) {
         EscapeHtml(OutcomeMeaning(outcome)) + "\">" + word + "</span></h2>\n");
     Put("<p class=\"run\">Imported with " + SettingsLine(m_run) + ".</p>\n");
 
-    std::string totals = Count(stations, "station", "stations") + ", " +
-                         Count(observations, "observation", "observations") + ", " + Count(points, "point", "points");
-    if (loose) totals += ", " + Count(loose, "item of values sent with no item open", "items of values sent with no item open");
-    totals += " \xC2\xB7 " + Count(file.messages.size(), "message", "messages");
-    if (file.result) totals += " \xC2\xB7 result " + std::to_string(*file.result);
-    totals += " \xC2\xB7 progress ";
-    if (file.progress.empty()) totals += "none";
-    for (std::size_t i = 0; i < file.progress.size(); ++i) totals += (i ? ", " : "") + ShortestNumber(file.progress[i]);
+    // What the file gave, the kinds it has and its messages; the badge says how it ended.
+    std::string totals;
+    const auto add = [&](std::size_t count, const char* singular, const char* plural) {
+        if (count) totals += (totals.empty() ? "" : ", ") + Count(count, singular, plural);
+    };
+    add(stations, "station", "stations");
+    add(observations, "observation", "observations");
+    add(points, "point", "points");
+    add(loose, "item of values sent with no item open", "items of values sent with no item open");
+    if (totals.empty()) totals = "Nothing imported";
+    if (!file.messages.empty()) totals += " \xC2\xB7 " + Count(file.messages.size(), "message", "messages");
     Put("<p class=\"totals\">" + EscapeHtml(totals) + "</p>\n");
 
     if (!file.messages.empty()) {
