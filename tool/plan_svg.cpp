@@ -75,18 +75,8 @@ std::string PlaceKey(const std::string& name, const Spot& spot) {
 
 bool SamePlace(const Spot& a, const Spot& b) { return a.north == b.north && a.east == b.east; }
 
-// The length of a vector, larger part × √(1 + ratio²), so that it stays finite wherever
-// the larger part is. The root is taken by Newton's steps, which from 1.5 come within
-// the last bit of any root of [1, 2] in five: the C library's sqrt would bring one more
-// of its parts into the Windows build, and with it a licence to look up.
-double Length(double a, double b) {
-    const double larger = std::max(std::fabs(a), std::fabs(b)), smaller = std::min(std::fabs(a), std::fabs(b));
-    if (larger == 0) return 0;
-    const double ratio = smaller / larger, square = 1 + ratio * ratio;
-    double root = 1.5;
-    for (int step = 0; step < 6; ++step) root = (root + square / root) / 2;
-    return larger * root;
-}
+// The length of a vector, finite wherever its parts are.
+double Length(double a, double b) { return std::hypot(a, b); }
 
 // A distance a quarter of the true one: finite for any two finite places.
 double QuarterDistance(const Spot& from, const Spot& to) {
