@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -78,47 +77,9 @@ struct CallRecorder {
     int liveObjects = 0;  // factories and parsers not yet destroyed
 };
 
-constexpr std::size_t kJsonNumberSize = 40;  // enough for any number JsonNumber writes
-
-// One line of the `calls` format: a JSON object without the line break. Both forms give
-// the same bytes for the same call.
+// One line of the `calls` format: a JSON object without the line break. The tool writes
+// each call as it happens through the same line, as a Call made from its CallEvent.
 std::string ToJsonLine(const Call& call);
-void AppendJsonLine(std::string& out, const CallEvent& event);
-
-// The same for a whole trace written as it happens, a line per call. The plug-in hands
-// the host most numbers twice, once as a value parser's answer and once in the call that
-// sets it: the writer formats such a number once.
-class CCallLineWriter {
-public:
-    void Append(std::string& out, const CallEvent& event);
-    // The line from `q` on, at most MaxLength bytes; returns its end.
-    char* Write(char* q, const CallEvent& event);
-    static std::size_t MaxLength(const CallEvent& event);
-
-private:
-    char* PutNumber(char* out, double value);
-
-    bool m_hasLast = false;
-    std::uint64_t m_lastBits = 0;
-    std::size_t m_lastLength = 0;
-    char m_last[kJsonNumberSize] = {};
-};
-
-// JSON and number pieces shared by the output formats.
-std::string JsonString(const std::string& utf8);
-std::string JsonNumber(double value);  // shortest round-trip form; "inf", "-inf", "nan" as strings
-void AppendJsonString(std::string& out, std::string_view utf8);
-// The same written at `out`, which has room for 6 bytes per byte and the quotes; its end.
-char* PutJsonString(char* out, std::string_view utf8);
-// UTF-16 written as UTF-8, an unpaired surrogate as U+FFFD (as Platform::ToUtf8 does).
-void AppendJsonString(std::string& out, Plugin::WStringView utf16);
-void AppendJsonNumber(std::string& out, double value);
-std::size_t FormatJsonNumber(char* out, double value);  // at least kJsonNumberSize bytes; the length written
-
-// `value` with `decimals` places, the bytes printf's "%.*f" gives, into `size` bytes (400
-// hold any double). The length written.
-std::size_t FormatFixed(char* out, std::size_t size, double value, int decimals);
-// UTF-16 as UTF-8, appended, an unpaired surrogate as U+FFFD.
-void AppendUtf8(std::string& out, Plugin::WStringView utf16);
+void AppendJsonLine(std::string& out, const Call& call);
 
 }  // namespace Host

@@ -13,6 +13,7 @@
 #include "host/plugin_library.h"
 #include "host/receiver.h"
 #include "host/settings.h"
+#include "host/text.h"
 #include "platform/utf.h"
 
 namespace Support {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/calls.h"
+#include "host/text.h"
 #include "support.h"
 #include "test_jxl_import_run.h"
 

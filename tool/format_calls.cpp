@@ -12,15 +12,14 @@ public:
 
     void Call(const Host::CallEvent& event) override {
         if (m_out.Failed()) return;  // nothing more reaches the output
-        char* const end = m_writer.Write(m_out.Room(m_writer.MaxLength(event) + 1), event);
-        *end = '\n';
-        m_out.Commit(end + 1);
+        std::string& text = m_out.Text();
+        Host::AppendJsonLine(text, Host::Call(event));
+        text += '\n';
         m_out.EndLine();
     }
 
 private:
     COutput& m_out;
-    Host::CCallLineWriter m_writer;
 };
 
 }  // namespace

@@ -1,50 +1,42 @@
 #include "tool/formats.h"
 
+#include "host/text.h"
 #include "tool/item_fields.h"
 
 namespace Tool {
 namespace {
 
 // One item on one line: only the values it was given.
-void PutItem(COutput& out, const char* before, const ImportedItem& item) {
-    static const std::vector<std::string> keys = [] {
-        std::vector<std::string> made;
-        for (const ItemField& field : ItemFields()) made.push_back(",\"" + std::string(field.key) + "\":");
-        return made;
-    }();
-    const std::size_t texts = item.name.size() + (item.station ? item.station->size() : 0) + (item.code ? item.code->size() : 0);
-    const std::vector<ItemField>& fields = ItemFields();
-    CInPlace line(out, 6 * texts + 64 + fields.size() * (32 + Host::kJsonNumberSize));
-    line.Put(before);
-    line.Put("{\"kind\":\"");
-    line.Put(KindName(item.kind));
-    line.Put("\",\"name\":");
-    line.PutJsonString(item.name);
+void AppendItem(std::string& out, const ImportedItem& item) {
+    out += "{\"kind\":\"";
+    out += KindName(item.kind);
+    out += "\",\"name\":";
+    Host::AppendJsonString(out, item.name);
     if (item.kind == ImportedItem::Kind::Observation) {
-        line.Put(",\"station\":");
+        out += ",\"station\":";
         if (item.station)
-            line.PutJsonString(*item.station);
+            Host::AppendJsonString(out, *item.station);
         else
-            line.Put("null");
+            out += "null";
     }
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        const ItemField& field = fields[i];
+    for (const ItemField& field : ItemFields()) {
+        const auto key = [&] { ((out += ",\"") += field.key) += "\":"; };
         if (field.member) {  // a number, the most of what an item holds
-            const std::optional<double>& number = item.*field.member;
-            if (!number) continue;
-            line.Put(keys[i]);
-            line.Advance(Host::FormatJsonNumber(line.Here(), *number));
+            if (const std::optional<double>& number = item.*field.member) {
+                key();
+                Host::AppendJsonNumber(out, *number);
+            }
         } else if (const auto value = field.read(item)) {
-            line.Put(keys[i]);
+            key();
             if (const bool* flag = std::get_if<bool>(&*value))
-                line.Put(*flag ? "true" : "false");
+                out += *flag ? "true" : "false";
             else if (const int* face = std::get_if<int>(&*value))
-                line.Put(std::to_string(*face));
+                out += std::to_string(*face);
             else if (const std::string* text = std::get_if<std::string>(&*value))
-                line.PutJsonString(*text);
+                Host::AppendJsonString(out, *text);
         }
     }
-    line.Put('}');
+    out += '}';
 }
 
 // One document, written as it goes: a file's items as they come, then what is known of
@@ -66,7 +58,8 @@ public:
 
     void Item(const ImportedFile& /*file*/, const ImportedItem& item) override {
         if (m_out.Failed()) return;
-        PutItem(m_out, m_items++ ? ",\n        " : "\n        ", item);
+        m_out.Text() += m_items++ ? ",\n        " : "\n        ";
+        AppendItem(m_out.Text(), item);
         m_out.EndLine();
     }
 

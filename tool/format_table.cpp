@@ -1,36 +1,12 @@
 #include "tool/formats.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 
+#include "host/text.h"
 #include "tool/item_fields.h"
 
 namespace Tool {
 namespace {
-
-// Columns count characters, not bytes: every UTF-8 lead byte is one. Eight bytes at a
-// time while they are ASCII, which nearly every cell is.
-std::size_t Width(std::string_view text) {
-    std::size_t width = 0, i = 0;
-    for (std::uint64_t eight; i + 8 <= text.size(); i += 8) {
-        std::memcpy(&eight, text.data() + i, 8);
-        if (eight & 0x8080808080808080u) break;
-        width += 8;
-    }
-    for (; i < text.size(); ++i) width += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-    return width;
-}
-
-// Whether a text shows as it is: blanks at its ends or control characters would hide.
-bool Plain(const std::string& text) {
-    bool plain = !text.empty() && text.front() != ' ' && text.back() != ' ';
-    for (const char c : text) plain = plain && static_cast<unsigned char>(c) >= 0x20 && c != 0x7F;
-    return plain;
-}
-
-// A text as a person can see it: quoted, with escapes, when it is not plain.
-std::string Visible(const std::string& text) { return Plain(text) ? text : Host::JsonString(text); }
 
 // The table is written a row at a time, before the rows after it are known, so its
 // columns have fixed places, wide enough for the usual values. A longer value pushes the
@@ -52,7 +28,8 @@ std::vector<Column> MakeColumns() {
     for (const ItemField& field : ItemFields()) {
         if (!field.heading) continue;
         const bool text = std::string(field.key) == "code";
-        columns.push_back({field.heading, !text, std::max<std::size_t>(static_cast<std::size_t>(field.width), Width(field.heading)), &field});
+        const std::size_t width = std::max<std::size_t>(static_cast<std::size_t>(field.width), Host::CharacterCount(field.heading));
+        columns.push_back({field.heading, !text, width, &field});
     }
     std::size_t start = kIndent;
     for (Column& column : columns) {
@@ -68,14 +45,11 @@ const std::vector<Column>& Columns() {
 }
 
 // One line of the table, written cell by cell, left to right, straight into the output;
-// an empty cell is left out. `texts`: the bytes of all its cells together, at most.
+// an empty cell is left out.
 class CRow {
 public:
-    CRow(COutput& out, std::size_t texts)
-        : m_line(out, LineWidth() + texts + kSpacesRoom + 1), m_columns(Columns()) {
-        Spaces(kIndent);
-    }
-    void End() { m_line.Put('\n'); }
+    explicit CRow(std::string& out) : m_out(out), m_columns(Columns()) { m_out.append(kIndent, ' '); }
+    void End() { m_out += '\n'; }
 
     // A text of `width` characters.
     void Cell(std::size_t column, std::string_view text, std::size_t width) {
@@ -84,39 +58,16 @@ public:
         const std::size_t earliest = m_written ? m_position + kGap : m_position;
         const std::size_t start =
             place.rightAligned ? std::max(place.start + place.width, earliest + width) - width : std::max(place.start, earliest);
-        Spaces(start - m_position);
-        m_line.Put(text);
+        m_out.append(start - m_position, ' ');
+        m_out += text;
         m_position = start + width;
         m_written = true;
     }
-    void Cell(std::size_t column, std::string_view text) { Cell(column, text, Width(text)); }
+    void Cell(std::size_t column, std::string_view text) { Cell(column, text, Host::CharacterCount(text)); }
     void AsciiCell(std::size_t column, std::string_view text) { Cell(column, text, text.size()); }
 
-    // A text as a person can see it (Visible): at most JsonRoom of its bytes.
-    void TextCell(std::size_t column, const std::string& text) {
-        if (Plain(text))
-            Cell(column, text);
-        else
-            Cell(column, Host::JsonString(text));
-    }
-
-    // The most a line takes beyond its cells' texts: every cell in its column.
-    static std::size_t LineWidth() {
-        const Column& last = Columns().back();
-        return last.start + last.width;
-    }
-
 private:
-    static constexpr std::size_t kSpacesRoom = 16;  // written sixteen at a time
-
-    void Spaces(std::size_t count) {
-        static const char kSpaces[kSpacesRoom + 1] = "                ";
-        char* const here = m_line.Here();
-        for (std::size_t i = 0; i < count; i += kSpacesRoom) std::memcpy(here + i, kSpaces, kSpacesRoom);
-        m_line.Advance(count);
-    }
-
-    CInPlace m_line;
+    std::string& m_out;
     const std::vector<Column>& m_columns;
     std::size_t m_position = kIndent;
     bool m_written = false;
@@ -147,13 +98,11 @@ constexpr const char* kUnitsNote =
 // Per file: its path, the items in the order the plug-in opened them, each with its
 // station, then the counts and what became of the file; totals when there are several.
 class CTableFormat final : public CFormat {
-    static constexpr std::size_t kNumberRoom = 400;
-
 public:
     explicit CTableFormat(COutput& out) : m_out(out) {}
 
     void BeginFile(const ImportedFile& file) override {
-        m_out.Write((m_files++ ? "\n" : "") + Visible(file.path) + "\n");
+        m_out.Write((m_files++ ? "\n" : "") + Host::VisibleText(file.path) + "\n");
         m_headed = false;
     }
 
@@ -161,42 +110,36 @@ public:
         if (m_out.Failed()) return;
         const std::vector<Column>& columns = Columns();
         if (!m_headed) {
-            {
-                CRow heading(m_out, 0);
-                for (std::size_t i = 0; i < columns.size(); ++i) heading.Cell(i, columns[i].heading);
-                heading.End();
-            }
+            CRow heading(m_out.Text());
+            for (std::size_t i = 0; i < columns.size(); ++i) heading.Cell(i, columns[i].heading);
+            heading.End();
             m_headed = true;
         }
-        std::size_t texts = 16 * kNumberRoom;
-        for (const std::string* text : {&item.name, item.station ? &*item.station : nullptr, item.code ? &*item.code : nullptr})
-            if (text) texts += CInPlace::JsonRoom(*text);
-        {
-            CRow row(m_out, texts);
-            row.AsciiCell(0, KindName(item.kind));
-            row.TextCell(1, item.name);
-            if (item.station) row.TextCell(2, *item.station);
-            for (std::size_t i = 3; i < columns.size(); ++i) {
-                const ItemField& field = *columns[i].field;
-                if (field.member) {
-                    if (const std::optional<double>& number = item.*field.member) {
-                        char text[kNumberRoom];  // the largest double has 309 digits before its point
-                        row.AsciiCell(i, {text, Host::FormatFixed(text, sizeof text, *number, field.decimals)});
-                    }
-                    continue;
+        CRow row(m_out.Text());
+        row.AsciiCell(0, KindName(item.kind));
+        row.Cell(1, Host::VisibleText(item.name));
+        if (item.station) row.Cell(2, Host::VisibleText(*item.station));
+        for (std::size_t i = 3; i < columns.size(); ++i) {
+            const ItemField& field = *columns[i].field;
+            if (field.member) {
+                if (const std::optional<double>& number = item.*field.member) {
+                    m_number.clear();
+                    Host::AppendFixed(m_number, *number, field.decimals);
+                    row.AsciiCell(i, m_number);
                 }
-                const auto value = field.read(item);
-                if (!value) continue;
-                if (const bool* flag = std::get_if<bool>(&*value)) {
-                    row.AsciiCell(i, *flag ? "yes" : "no");
-                } else if (const int* face = std::get_if<int>(&*value)) {
-                    row.AsciiCell(i, std::to_string(*face));
-                } else {
-                    row.TextCell(i, std::get<std::string>(*value));
-                }
+                continue;
             }
-            row.End();
+            const auto value = field.read(item);
+            if (!value) continue;
+            if (const bool* flag = std::get_if<bool>(&*value)) {
+                row.AsciiCell(i, *flag ? "yes" : "no");
+            } else if (const int* face = std::get_if<int>(&*value)) {
+                row.AsciiCell(i, std::to_string(*face));
+            } else {
+                row.Cell(i, Host::VisibleText(std::get<std::string>(*value)));
+            }
         }
+        row.End();
         m_out.EndLine();
         m_anyItem = true;
     }
@@ -232,6 +175,7 @@ private:
     std::size_t m_files = 0;
     bool m_headed = false;
     bool m_anyItem = false;  // a table was shown: the units note goes under it
+    std::string m_number;    // a number's cell, before its place is known
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "tool/import_summary.h"
 
+#include "platform/utf.h"
+
 namespace Tool {
 
 using Host::CallEvent;
@@ -50,11 +52,7 @@ Outcome ImportedFile::GetOutcome() const {
 
 namespace {
 
-std::string Utf8(const CallEvent& event) {
-    std::string text;
-    Host::AppendUtf8(text, event.text);
-    return text;
-}
+std::string Utf8(const CallEvent& event) { return Platform::ToUtf8(event.text); }
 
 }  // namespace
 

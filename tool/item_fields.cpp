@@ -1,8 +1,5 @@
 #include "tool/item_fields.h"
 
-#include <charconv>
-#include <cmath>
-
 namespace Tool {
 namespace {
 
@@ -52,14 +49,6 @@ const std::vector<ItemField>& ItemFields() {
         {"code", "Code", 0, 0, Code},
     };
     return fields;
-}
-
-std::string ShortestNumber(double value) {
-    if (std::isnan(value)) return "nan";
-    if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
 }
 
 }  // namespace Tool

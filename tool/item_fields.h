@@ -24,7 +24,4 @@ struct ItemField {
 
 const std::vector<ItemField>& ItemFields();
 
-// Shortest text that reads back as the same double; "inf", "-inf", "nan" bare.
-std::string ShortestNumber(double value);
-
 }  // namespace Tool

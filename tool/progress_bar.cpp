@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "host/text.h"
 #include "tool/console.h"
 
 namespace Tool {
@@ -10,15 +11,9 @@ namespace {
 
 constexpr int kBarWidth = 24;
 
-std::size_t Characters(const std::string& text) {
-    std::size_t count = 0;
-    for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return count;
-}
-
 // The last `count` characters of a path, so that its file name stays in view.
 std::string Tail(const std::string& text, std::size_t count) {
-    if (Characters(text) <= count) return text;
+    if (Host::CharacterCount(text) <= count) return text;
     std::size_t start = text.size();
     for (std::size_t kept = 0; start > 0 && kept + 1 < count;) {
         --start;
@@ -61,8 +56,8 @@ void CProgressBar::Draw() {
                        std::to_string(m_fileNumber - (m_filePercent >= 100 ? 0 : 1)) + "/" + std::to_string(m_fileCount) +
                        " files  " + std::to_string(static_cast<int>(m_filePercent)) + "%  ";
     const std::size_t columns = static_cast<std::size_t>(std::max(TerminalColumns(Stream::Err), 40)) - 1;
-    if (Characters(line) + 4 < columns) line += Tail(m_path, columns - Characters(line));
-    const std::size_t length = Characters(line);
+    if (Host::CharacterCount(line) + 4 < columns) line += Tail(m_path, columns - Host::CharacterCount(line));
+    const std::size_t length = Host::CharacterCount(line);
     Write(Stream::Err, "\r" + line + std::string(m_drawn > length ? m_drawn - length : 0, ' '));
     m_drawn = length;
 }
