@@ -198,9 +198,6 @@ struct TableRow {
 
 }  // namespace
 
-// The rule every format shares (ImportedFile::GetOutcome).
-const char* FileOutcome(const ImportedFile& file) { return OutcomeName(file.GetOutcome()); }
-
 CHtmlReport::CHtmlReport(HtmlRun run, Sink sink) : m_run(std::move(run)), m_sink(std::move(sink)) {}
 
 void CHtmlReport::Put(const std::string& text) {
@@ -309,24 +306,9 @@ void CHtmlReport::Begin() {
 
 void CHtmlReport::AddFile(const ImportedFile& file) {
     const std::size_t number = ++m_totals.files;
-    const char* outcome = FileOutcome(file);
-    std::string word = outcome;
-    m_totals.ok += word == "ok";
-    m_totals.message += word == "message";
-    m_totals.cannotOpen += word == "cannot-open";
-    m_totals.stopped += word == "stopped";
-
-    std::size_t stations = 0, observations = 0, points = 0, loose = 0;
-    for (const ImportedItem& item : file.items) {
-        stations += item.kind == ImportedItem::Kind::Station;
-        observations += item.kind == ImportedItem::Kind::Observation;
-        points += item.kind == ImportedItem::Kind::Point;
-        loose += item.kind == ImportedItem::Kind::None;
-    }
-    m_totals.stations += stations;
-    m_totals.observations += observations;
-    m_totals.points += points;
-    m_totals.loose += loose;
+    const char* outcome = OutcomeName(file.GetOutcome());
+    const std::string word = outcome;
+    const ItemCounts& itemCounts = file.counts;
     m_totals.messages += file.messages.size();
 
     Put("<section class=\"file\" id=\"file-" + std::to_string(number) + "\">\n<h2><span class=\"path\">" +
@@ -339,10 +321,10 @@ void CHtmlReport::AddFile(const ImportedFile& file) {
     const auto add = [&](std::size_t count, const char* singular, const char* plural) {
         if (count) totals += (totals.empty() ? "" : ", ") + Count(count, singular, plural);
     };
-    add(stations, "station", "stations");
-    add(observations, "observation", "observations");
-    add(points, "point", "points");
-    add(loose, "item of values sent with no item open", "items of values sent with no item open");
+    add(itemCounts.stations, "station", "stations");
+    add(itemCounts.observations, "observation", "observations");
+    add(itemCounts.points, "point", "points");
+    add(itemCounts.loose, "item of values sent with no item open", "items of values sent with no item open");
     if (totals.empty()) totals = "Nothing imported";
     if (!file.messages.empty()) totals += " \xC2\xB7 " + Count(file.messages.size(), "message", "messages");
     Put("<p class=\"totals\">" + EscapeHtml(totals) + "</p>\n");
@@ -403,24 +385,20 @@ void CHtmlReport::AddFile(const ImportedFile& file) {
     Flush();
 }
 
-void CHtmlReport::End() {
-    const Totals& t = m_totals;
+void CHtmlReport::End(const ImportTotals& totals) {
     Put("</main>\n<footer>\n<h2>All files</h2>\n<table class=\"summary\"><tbody>\n");
     const auto line = [&](const std::string& what, std::size_t count) {
         Put("<tr><th>" + what + "</th><td class=\"n\">" + std::to_string(count) + "</td></tr>\n");
     };
-    line("files", t.files);
-    line("ok", t.ok);
-    line("message", t.message);
-    line("cannot-open", t.cannotOpen);
-    line("stopped", t.stopped);
-    line("stations", t.stations);
-    line("observations", t.observations);
-    line("points", t.points);
-    if (t.loose) line("items of values sent with no item open", t.loose);
-    line("messages", t.messages);
-    line("points on the plans", t.drawnPoints);
-    line("observations drawn", t.rays);
+    line("files", totals.files);
+    for (std::size_t i = 0; i < kOutcomeCount; ++i) line(OutcomeName(static_cast<Outcome>(i)), totals.outcomes[i]);
+    line("stations", totals.counts.stations);
+    line("observations", totals.counts.observations);
+    line("points", totals.counts.points);
+    if (totals.counts.loose) line("items of values sent with no item open", totals.counts.loose);
+    line("messages", m_totals.messages);
+    line("points on the plans", m_totals.drawnPoints);
+    line("observations drawn", m_totals.rays);
     Put("</tbody></table>\n<h3>Outcomes</h3>\n<dl class=\"outcomes\">\n");
     for (const OutcomeText& outcome : kOutcomes)
         Put(std::string("<dt>") + outcome.word + "</dt><dd>" + EscapeHtml(outcome.meaning) + "</dd>\n");

@@ -25,9 +25,6 @@ struct HtmlRun {
     std::string settingsFile;  // empty: none
 };
 
-// What became of a file, read from its calls: "ok", "message", "cannot-open", "stopped".
-const char* FileOutcome(const ImportedFile& file);
-
 class CHtmlReport {
 public:
     // Receives the page in pieces, in order; each piece is whole UTF-8.
@@ -37,7 +34,7 @@ public:
 
     void Begin();                         // the page's head, once
     void AddFile(const ImportedFile& file);  // one section, with everything of the file
-    void End();                           // totals over the files, the outcomes, the foot
+    void End(const ImportTotals& totals);  // totals over the files, the outcomes, the foot
 
 private:
     void Put(const std::string& text);
@@ -47,9 +44,9 @@ private:
     Sink m_sink;
     std::string m_buffer;
 
+    // What the import's totals do not count.
     struct Totals {
-        std::size_t files = 0, ok = 0, message = 0, cannotOpen = 0, stopped = 0;
-        std::size_t stations = 0, observations = 0, points = 0, loose = 0, messages = 0;
+        std::size_t files = 0, messages = 0;
         std::size_t drawnPoints = 0, rays = 0;
     } m_totals;
 };

@@ -33,7 +33,7 @@ public:
     bool WholeFiles() const override { return true; }
     void BeginImport() override { m_report.Begin(); }
     void EndFile(const ImportedFile& file) override { m_report.AddFile(file); }
-    void EndImport(const ImportTotals& /*totals*/) override { m_report.End(); }
+    void EndImport(const ImportTotals& totals) override { m_report.End(totals); }
 
 private:
     COutput& m_out;
