@@ -1,8 +1,10 @@
 // Standard output and error as jxl-import writes them: UTF-8 bytes, or UTF-16 text on a
-// Windows console, which would show UTF-8 bytes as the wrong characters.
+// Windows console, which would show UTF-8 bytes as the wrong characters. One source per
+// system: console_posix.cpp, console_win32.cpp.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace Tool {
 
@@ -14,5 +16,12 @@ void PrepareStandardStreams();
 void Write(Stream stream, const std::string& utf8);
 bool IsTerminal(Stream stream);
 int TerminalColumns(Stream stream);  // 80 when it cannot be told
+
+#ifdef _WIN32
+// UTF-8 text onto the console `console` (a HANDLE) as UTF-16, in pieces a console takes;
+// the bytes of a character cut at the text's end wait in `pending` for the rest of it.
+// False with the system's error code.
+bool WriteToConsole(void* console, std::string& pending, std::string_view utf8, unsigned long* code);
+#endif
 
 }  // namespace Tool

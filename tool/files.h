@@ -1,12 +1,21 @@
 // The files jxl-import itself reads and writes (the settings file, the output, the copy of
 // standard input), through the system's own calls, so that every failure comes with the
-// system's reason in words. Paths are UTF-8 (wide on Windows).
+// system's reason in words. Paths are UTF-8 (wide on Windows). What every system shares
+// is in files.cpp, the rest in files_posix.cpp and files_win32.cpp.
 #pragma once
 
 #include <cstddef>
 #include <string>
 
 namespace Tool {
+
+#ifdef _WIN32
+using NativeHandle = void*;  // a HANDLE
+using NativePath = std::wstring;
+#else
+using NativeHandle = int;  // a file descriptor
+using NativePath = std::string;
+#endif
 
 // Once, before anything else opens a file: a standard stream the process was started
 // without gets the null device in its place, so that no file opened later takes its number
@@ -20,12 +29,69 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* rea
 // Whether the path names anything at all.
 bool PathExists(const std::string& path);
 
+// "PATH: reason" for a system error code.
+std::string WithPath(const std::string& path, unsigned long code);
+
+// An open file of the system's, closed when this goes.
+class CFileHandle {
+public:
+    CFileHandle() = default;
+    explicit CFileHandle(NativeHandle handle) { Reset(handle); }
+    ~CFileHandle() { Close(); }
+    CFileHandle(const CFileHandle&) = delete;
+    CFileHandle& operator=(const CFileHandle&) = delete;
+
+    // Takes `handle` (closing the one held): an invalid one leaves this closed.
+    void Reset(NativeHandle handle);
+    bool IsOpen() const;
+    NativeHandle Get() const { return m_handle; }
+
+    // Closes it now: 0, or the system's error code when closing failed (some file systems,
+    // NFS or a full quota, report a failed write only then).
+    unsigned long Close();
+
+private:
+#ifdef _WIN32
+    NativeHandle m_handle = nullptr;
+#else
+    NativeHandle m_handle = -1;
+#endif
+};
+
+// A file of jxl-import's own that must not stay behind: removed when this goes, and when
+// the process is interrupted (Ctrl-C, a closed pipe), unless it was kept.
+class CTemporaryFile {
+public:
+    CTemporaryFile() = default;
+    ~CTemporaryFile() { Remove(); }
+    CTemporaryFile(const CTemporaryFile&) = delete;
+    CTemporaryFile& operator=(const CTemporaryFile&) = delete;
+
+    // The file just made at `path` is this one's from now on.
+    void Own(NativePath path);
+    void Remove();  // now
+    void Keep();    // it was put in place: it stays
+    bool Owns() const { return !m_path.empty(); }
+    const NativePath& Path() const { return m_path; }
+
+    // Every file owned at this moment removed: what the interrupt handler does, and safe
+    // in one.
+    static void RemoveAllNow();
+
+private:
+    // Each system's own.
+    static void InstallInterruptHandler();
+    static void RemoveNow(const NativePath::value_type* path);
+
+    NativePath m_path;
+};
+
 // Where the output goes: standard output, or a file that is replaced only when the writing
 // succeeded. Every write is checked and whole; a failure gives the system's reason.
 class COutputFile {
 public:
     COutputFile() = default;
-    ~COutputFile();  // without Commit, a replacing file's temporary copy is removed
+    ~COutputFile() { Discard(); }  // without Commit, a replacing file's copy is removed
     COutputFile(const COutputFile&) = delete;
     COutputFile& operator=(const COutputFile&) = delete;
 
@@ -39,8 +105,8 @@ public:
     // The bytes as they are, or as text on a Windows console.
     bool Write(const char* data, std::size_t size, std::string* reason);
 
-    // Closes, and puts a replacing file in place. Standard output is not closed, only
-    // flushed to the system.
+    // Closes, and puts a replacing file in place. Standard output is closed too, where the
+    // system lets a program close it, so that a failure reported only then is seen.
     bool Commit(std::string* reason);
 
     // Closes without putting anything in place: a replacing file's copy is removed.
@@ -49,18 +115,16 @@ public:
     bool IsTerminal() const { return m_terminal; }
 
 private:
+    // The system's reason, after the path when there is one.
     std::string Described(unsigned long code) const;
 
-    std::string m_path;       // empty: standard output
-    std::string m_temporary;  // the copy being written, renamed over m_path by Commit
+    std::string m_path;           // empty: standard output
+    CFileHandle m_file;           // the file, device or pipe at m_path; not standard output's
+    CTemporaryFile m_temporary;   // the new file written, which Commit renames over m_target
+    NativePath m_target;          // the file m_path names, through a symbolic link
 #ifdef _WIN32
-    void* m_handle = nullptr;
-    bool m_console = false;
+    bool m_console = false;       // text written as UTF-16, which a console shows
     std::string m_pending;        // a console's bytes of a character not yet whole
-    std::wstring m_wideTemporary;  // m_temporary as the system names it
-#else
-    int m_fd = -1;
-    std::string m_target;  // the file m_path names, through a symbolic link
 #endif
     bool m_terminal = false;
     bool m_open = false;
@@ -70,21 +134,15 @@ private:
 // copy is removed when this goes, and when the process is interrupted.
 class CStandardInputCopy {
 public:
-    CStandardInputCopy() = default;
-    ~CStandardInputCopy();
-    CStandardInputCopy(const CStandardInputCopy&) = delete;
-    CStandardInputCopy& operator=(const CStandardInputCopy&) = delete;
-
     // False with the reason: "cannot read standard input: ..." or "cannot write ...".
     bool Make(std::string* reason, bool* readFailed);
 
+    // Empty before Make.
     const std::string& Path() const { return m_path; }
 
 private:
-    std::string m_path;
-#ifdef _WIN32
-    std::wstring m_widePath;
-#endif
+    CTemporaryFile m_copy;
+    std::string m_path;  // m_copy's, in UTF-8
 };
 
 }  // namespace Tool
