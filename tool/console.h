@@ -20,8 +20,8 @@ int TerminalColumns(Stream stream);  // 80 when it cannot be told
 #ifdef _WIN32
 // UTF-8 text onto the console `console` (a HANDLE) as UTF-16, in pieces a console takes;
 // the bytes of a character cut at the text's end wait in `pending` for the rest of it.
-// False with the system's error code.
-bool WriteToConsole(void* console, std::string& pending, std::string_view utf8, unsigned long* code);
+// 0, or the system's error code.
+unsigned long WriteToConsole(void* console, std::string& pending, std::string_view utf8);
 #endif
 
 }  // namespace Tool

@@ -35,7 +35,7 @@ int TerminalColumns(Stream stream) {
     return 80;
 }
 
-bool WriteToConsole(void* console, std::string& pending, std::string_view utf8, unsigned long* code) {
+unsigned long WriteToConsole(void* console, std::string& pending, std::string_view utf8) {
     pending.append(utf8);
     std::size_t whole = pending.size();
     for (std::size_t back = 1; back <= 3 && back <= pending.size(); ++back) {
@@ -52,21 +52,18 @@ bool WriteToConsole(void* console, std::string& pending, std::string_view utf8, 
         std::size_t count = std::min<std::size_t>(8192, wide.size() - start);
         if (start + count < wide.size() && wide[start + count - 1] >= 0xD800 && wide[start + count - 1] <= 0xDBFF) --count;
         DWORD written = 0;
-        if (!::WriteConsoleW(console, wide.data() + start, static_cast<DWORD>(count), &written, nullptr)) {
-            *code = ::GetLastError();
-            return false;
-        }
+        if (!::WriteConsoleW(console, wide.data() + start, static_cast<DWORD>(count), &written, nullptr))
+            return ::GetLastError();
         start += count;
     }
-    return true;
+    return 0;
 }
 
 void Write(Stream stream, const std::string& utf8) {
     if (IsTerminal(stream)) {
         std::fflush(File(stream));
         std::string pending;
-        unsigned long code = 0;
-        WriteToConsole(Handle(stream), pending, utf8, &code);  // a console that refuses has no one to tell
+        WriteToConsole(Handle(stream), pending, utf8);  // a console that refuses has no one to tell
         return;
     }
     std::fwrite(utf8.data(), 1, utf8.size(), File(stream));

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "host/system_error.h"
+#include "tool/files_system.h"
 
 namespace Tool {
 namespace {
@@ -47,6 +48,58 @@ void CTemporaryFile::Remove() {
 void CTemporaryFile::RemoveAllNow() {
     for (auto& slot : g_temporaryFiles)
         if (const NativePath::value_type* path = slot.load()) RemoveNow(path);
+}
+
+// ---- Output ---------------------------------------------------------------------------------
+
+bool COutputFile::Commit(std::string* reason) {
+    if (!m_open) return true;
+    m_open = false;
+    unsigned long code = m_path.empty() ? System::CloseStandardOutput() : m_file.Close();
+    if (code == 0 && m_temporary.Owns()) code = System::MoveOver(m_temporary.Path(), m_target);
+    if (code != 0) {
+        *reason = Described(code);
+        Discard();
+        return false;
+    }
+    m_temporary.Keep();
+    return true;
+}
+
+void COutputFile::Discard() {
+    m_file.Close();
+    m_temporary.Remove();
+    m_open = false;
+}
+
+// ---- Standard input ------------------------------------------------------------------------
+
+bool CStandardInputCopy::Make(std::string* reason, bool* readFailed) {
+    *readFailed = false;
+    const auto cannotRead = [&](unsigned long code) {
+        *reason = "cannot read standard input: " + Host::SystemReason(code);
+        *readFailed = true;
+        return false;
+    };
+    const auto cannotWrite = [&](const std::string& path, unsigned long code) {
+        *reason = "cannot write the copy of standard input: " + WithPath(path, code);
+        return false;
+    };
+    if (const unsigned long code = System::StandardInputMissing()) return cannotRead(code);
+    NativePath path;
+    CFileHandle copy;
+    if (const unsigned long code = System::CreateStandardInputCopy(&path, &copy)) return cannotWrite(System::Utf8(path), code);
+    m_path = System::Utf8(path);
+    m_copy.Own(std::move(path));
+    char chunk[65536];
+    for (;;) {
+        std::size_t count = 0;
+        if (const unsigned long code = System::ReadStandardInput(chunk, sizeof chunk, &count)) return cannotRead(code);
+        if (count == 0) break;
+        if (const unsigned long code = System::WriteAll(copy.Get(), chunk, count)) return cannotWrite(m_path, code);
+    }
+    if (const unsigned long code = copy.Close()) return cannotWrite(m_path, code);
+    return true;
 }
 
 }  // namespace Tool

@@ -12,12 +12,12 @@
 
 #include "host/system_error.h"
 #include "tool/console.h"
+#include "tool/files_system.h"
 
 namespace Tool {
 namespace {
 
 using Host::LastSystemError;
-using Host::SystemReason;
 
 // The standard streams the process was started without (GuardStandardStreams).
 bool g_closedAtStart[3] = {false, false, false};
@@ -37,20 +37,6 @@ void NullDeviceAt(int fd, int flags) {
     }
 }
 
-bool WriteAll(int fd, const char* data, std::size_t size, unsigned long* code) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            *code = LastSystemError();
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 mode_t NewFileMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -65,6 +51,57 @@ std::string TemporaryFolder() {
 }
 
 }  // namespace
+
+// ---- What the shared code asks of the system ----------------------------------------------
+
+namespace System {
+
+unsigned long WriteAll(int file, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(file, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return LastSystemError();
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
+unsigned long CloseStandardOutput() {
+    if (g_closedAtStart[1]) return 0;
+    const unsigned long code = ::close(1) == 0 || errno == EINTR ? 0 : LastSystemError();
+    NullDeviceAt(1, O_WRONLY);
+    return code;
+}
+
+unsigned long MoveOver(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : LastSystemError();
+}
+
+unsigned long StandardInputMissing() { return g_closedAtStart[0] ? EBADF : 0; }
+
+unsigned long ReadStandardInput(char* buffer, std::size_t size, std::size_t* count) {
+    for (;;) {
+        const ssize_t got = ::read(0, buffer, size);
+        if (got >= 0) {
+            *count = static_cast<std::size_t>(got);
+            return 0;
+        }
+        if (errno != EINTR) return LastSystemError();
+    }
+}
+
+unsigned long CreateStandardInputCopy(std::string* path, CFileHandle* file) {
+    *path = TemporaryFolder() + "jxl-import-stdin-XXXXXX.jxl";
+    file->Reset(::mkostemps(path->data(), 4, O_CLOEXEC));
+    return file->IsOpen() ? 0 : LastSystemError();
+}
+
+std::string Utf8(const std::string& path) { return path; }
+
+}  // namespace System
 
 // ---- Handles and temporary files ------------------------------------------------------------
 
@@ -194,76 +231,10 @@ bool COutputFile::Write(const char* data, std::size_t size, std::string* reason)
         *reason = Described(EBADF);
         return false;
     }
-    unsigned long code = 0;
-    if (!WriteAll(standardOutput ? 1 : m_file.Get(), data, size, &code)) {
+    if (const unsigned long code = System::WriteAll(standardOutput ? 1 : m_file.Get(), data, size)) {
         *reason = Described(code);
         return false;
     }
-    return true;
-}
-
-bool COutputFile::Commit(std::string* reason) {
-    if (!m_open) return true;
-    m_open = false;
-    unsigned long closeCode = 0;
-    if (m_path.empty()) {
-        if (g_closedAtStart[1]) return true;
-        // Standard output is closed too, and its number kept taken.
-        if (::close(1) != 0 && errno != EINTR) closeCode = LastSystemError();
-        NullDeviceAt(1, O_WRONLY);
-    } else {
-        closeCode = m_file.Close();
-    }
-    if (closeCode != 0) {
-        *reason = Described(closeCode);
-        Discard();
-        return false;
-    }
-    if (!m_temporary.Owns()) return true;
-    if (::rename(m_temporary.Path().c_str(), m_target.c_str()) != 0) {
-        *reason = Described(LastSystemError());
-        Discard();
-        return false;
-    }
-    m_temporary.Keep();
-    return true;
-}
-
-void COutputFile::Discard() {
-    m_file.Close();
-    m_temporary.Remove();
-    m_open = false;
-}
-
-// ---- Standard input ------------------------------------------------------------------------
-
-bool CStandardInputCopy::Make(std::string* reason, bool* readFailed) {
-    *readFailed = false;
-    const auto cannotRead = [&](unsigned long code) {
-        *reason = "cannot read standard input: " + SystemReason(code);
-        *readFailed = true;
-        return false;
-    };
-    const auto cannotWrite = [&](const std::string& path, unsigned long code) {
-        *reason = "cannot write the copy of standard input: " + WithPath(path, code);
-        return false;
-    };
-    if (g_closedAtStart[0]) return cannotRead(EBADF);
-    std::string path = TemporaryFolder() + "jxl-import-stdin-XXXXXX.jxl";
-    CFileHandle copy(::mkostemps(path.data(), 4, O_CLOEXEC));
-    if (!copy.IsOpen()) return cannotWrite(path, LastSystemError());
-    m_copy.Own(path);
-    m_path = path;
-    char chunk[65536];
-    for (;;) {
-        const ssize_t count = ::read(0, chunk, sizeof chunk);
-        if (count < 0 && errno == EINTR) continue;
-        if (count < 0) return cannotRead(LastSystemError());
-        if (count == 0) break;
-        unsigned long code = 0;
-        if (!WriteAll(copy.Get(), chunk, static_cast<std::size_t>(count), &code)) return cannotWrite(m_path, code);
-    }
-    if (const unsigned long code = copy.Close()) return cannotWrite(m_path, code);
     return true;
 }
 

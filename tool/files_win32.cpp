@@ -8,12 +8,12 @@
 #include "platform/utf.h"
 #include "platform/win32.h"
 #include "tool/console.h"
+#include "tool/files_system.h"
 
 namespace Tool {
 namespace {
 
 using Host::LastSystemError;
-using Host::SystemReason;
 
 std::wstring Wide(const std::string& path) { return Platform::FromUtf8(path); }
 
@@ -21,20 +21,6 @@ BOOL WINAPI OnConsoleInterrupt(DWORD) {
     // The files are open with FILE_SHARE_DELETE: they go when the process closes them.
     CTemporaryFile::RemoveAllNow();
     return FALSE;  // and on to the default handler, which ends the process
-}
-
-bool WriteAll(HANDLE handle, const char* data, std::size_t size, unsigned long* code) {
-    while (size > 0) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-        DWORD written = 0;
-        if (!::WriteFile(handle, data, chunk, &written, nullptr)) {
-            *code = LastSystemError();
-            return false;
-        }
-        data += written;
-        size -= written;
-    }
-    return true;
 }
 
 // A new file whose name no other file in that folder has (CREATE_NEW refuses one that
@@ -59,6 +45,56 @@ bool IsFolder(const std::wstring& path) {
 }
 
 }  // namespace
+
+// ---- What the shared code asks of the system ----------------------------------------------
+
+namespace System {
+
+unsigned long WriteAll(void* file, const char* data, std::size_t size) {
+    while (size > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+        DWORD written = 0;
+        if (!::WriteFile(file, data, chunk, &written, nullptr)) return LastSystemError();
+        data += written;
+        size -= written;
+    }
+    return 0;
+}
+
+unsigned long CloseStandardOutput() { return 0; }  // it stays the process's
+
+unsigned long MoveOver(const std::wstring& from, const std::wstring& to) {
+    return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0
+                                                                                                      : LastSystemError();
+}
+
+unsigned long StandardInputMissing() {
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    return !input || input == INVALID_HANDLE_VALUE ? ERROR_INVALID_HANDLE : 0;
+}
+
+unsigned long ReadStandardInput(char* buffer, std::size_t size, std::size_t* count) {
+    DWORD got = 0;
+    *count = 0;
+    if (::ReadFile(::GetStdHandle(STD_INPUT_HANDLE), buffer, static_cast<DWORD>(size), &got, nullptr)) {
+        *count = got;
+        return 0;
+    }
+    const unsigned long code = LastSystemError();
+    return code == ERROR_BROKEN_PIPE ? 0 : code;  // the writer has gone: the end
+}
+
+unsigned long CreateStandardInputCopy(std::wstring* path, CFileHandle* file) {
+    wchar_t folder[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH) return LastSystemError();
+    file->Reset(CreateNewFile(std::wstring(folder, length) + L"jxl-import-stdin-", L".jxl", path));
+    return file->IsOpen() ? 0 : LastSystemError();
+}
+
+std::string Utf8(const std::wstring& path) { return Platform::ToUtf8(path); }
+
+}  // namespace System
 
 // ---- Handles and temporary files ------------------------------------------------------------
 
@@ -157,77 +193,12 @@ bool COutputFile::Write(const char* data, std::size_t size, std::string* reason)
         *reason = Described(ERROR_INVALID_HANDLE);
         return false;
     }
-    unsigned long code = 0;
-    const bool written = m_console ? WriteToConsole(handle, m_pending, std::string_view(data, size), &code)
-                                   : WriteAll(handle, data, size, &code);
-    if (!written) {
+    const unsigned long code = m_console ? WriteToConsole(handle, m_pending, std::string_view(data, size))
+                                         : System::WriteAll(handle, data, size);
+    if (code != 0) {
         *reason = Described(code);
         return false;
     }
-    return true;
-}
-
-bool COutputFile::Commit(std::string* reason) {
-    if (!m_open) return true;
-    m_open = false;
-    if (m_path.empty()) return true;  // standard output stays the process's
-    if (const unsigned long code = m_file.Close()) {
-        *reason = Described(code);
-        Discard();
-        return false;
-    }
-    if (!m_temporary.Owns()) return true;
-    if (!::MoveFileExW(m_temporary.Path().c_str(), m_target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        *reason = Described(LastSystemError());
-        Discard();
-        return false;
-    }
-    m_temporary.Keep();
-    return true;
-}
-
-void COutputFile::Discard() {
-    m_file.Close();
-    m_temporary.Remove();
-    m_open = false;
-}
-
-// ---- Standard input ------------------------------------------------------------------------
-
-bool CStandardInputCopy::Make(std::string* reason, bool* readFailed) {
-    *readFailed = false;
-    const auto cannotRead = [&](unsigned long code) {
-        *reason = "cannot read standard input: " + SystemReason(code);
-        *readFailed = true;
-        return false;
-    };
-    const auto cannotWrite = [&](const std::string& path, unsigned long code) {
-        *reason = "cannot write the copy of standard input: " + WithPath(path, code);
-        return false;
-    };
-    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
-    if (!input || input == INVALID_HANDLE_VALUE) return cannotRead(ERROR_INVALID_HANDLE);
-    wchar_t folder[MAX_PATH + 1];
-    const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
-    if (length == 0 || length > MAX_PATH) return cannotWrite(m_path, LastSystemError());
-    std::wstring path;
-    CFileHandle copy(CreateNewFile(std::wstring(folder, length) + L"jxl-import-stdin-", L".jxl", &path));
-    if (!copy.IsOpen()) return cannotWrite(Platform::ToUtf8(path), LastSystemError());
-    m_copy.Own(path);
-    m_path = Platform::ToUtf8(path);
-    char chunk[65536];
-    for (;;) {
-        DWORD count = 0;
-        if (!::ReadFile(input, chunk, sizeof chunk, &count, nullptr)) {
-            const unsigned long code = LastSystemError();
-            if (code == ERROR_BROKEN_PIPE) break;  // the writer has gone: the end
-            return cannotRead(code);
-        }
-        if (count == 0) break;
-        unsigned long code = 0;
-        if (!WriteAll(copy.Get(), chunk, count, &code)) return cannotWrite(m_path, code);
-    }
-    if (const unsigned long code = copy.Close()) return cannotWrite(m_path, code);
     return true;
 }
 
