@@ -54,9 +54,12 @@ const char* OpName(Op op) {
     return "?";
 }
 
-Call::Call(const CallEvent& event) : op(OpName(event.op)) {
+Call::Call(const CallEvent& event) { Assign(event); }
+
+void Call::Assign(const CallEvent& event) {
+    op = OpName(event.op);
     switch (event.kind) {
-    case CallEvent::Kind::None: break;
+    case CallEvent::Kind::None: arg = std::monostate(); break;
     case CallEvent::Kind::Text: arg = Platform::ToUtf8(event.text); break;
     case CallEvent::Kind::Label: arg = std::string(event.label); break;
     case CallEvent::Kind::Number: arg = event.number; break;
@@ -66,16 +69,17 @@ Call::Call(const CallEvent& event) : op(OpName(event.op)) {
     if (event.op == Op::Parse) {
         parser = event.label;
         result = event.result;
+    } else {
+        parser.clear();
+        result.reset();
     }
 }
 
 void AppendJsonLine(std::string& out, const Call& call) {
-    out += "{\"op\":";
-    AppendJsonString(out, call.op);
-    if (call.IsParse()) {
-        out += ",\"parser\":";
-        AppendJsonString(out, call.parser);
-    }
+    // The operation and the parser are named by words of letters, written as they are.
+    const bool parse = call.IsParse();
+    ((out += "{\"op\":\"") += call.op) += '"';
+    if (parse) ((out += ",\"parser\":\"") += call.parser) += '"';
     if (!std::holds_alternative<std::monostate>(call.arg)) {
         out += ",\"arg\":";
         struct {
@@ -91,7 +95,7 @@ void AppendJsonLine(std::string& out, const Call& call) {
         } visitor{out};
         std::visit(visitor, call.arg);
     }
-    if (call.IsParse()) {
+    if (parse) {
         out += ",\"result\":";
         if (call.result)
             AppendJsonNumber(out, *call.result);

@@ -55,6 +55,8 @@ struct Call {
         return call;
     }
     explicit Call(const CallEvent& event);
+    // The same call made again from another event, keeping the room its texts had.
+    void Assign(const CallEvent& event);
 
     std::string op;      // the operation's name as the host interfaces name it
     Argument arg;        // texts in UTF-8

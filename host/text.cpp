@@ -1,5 +1,6 @@
 #include "host/text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -8,13 +9,18 @@ namespace Host {
 
 void AppendJsonString(std::string& out, std::string_view utf8) {
     static const char kHex[] = "0123456789abcdef";
+    const auto escaped = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == '"' || byte == '\\';
+    };
     out += '"';
-    std::size_t plain = 0;  // the start of the run not yet written
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        if (c >= 0x20 && c != '"' && c != '\\') continue;
-        out.append(utf8, plain, i - plain);
-        plain = i + 1;
+    for (;;) {
+        const auto special = std::find_if(utf8.begin(), utf8.end(), escaped);
+        const auto plain = static_cast<std::size_t>(special - utf8.begin());
+        out.append(utf8.data(), plain);
+        if (plain == utf8.size()) break;
+        const auto c = static_cast<unsigned char>(*special);
+        utf8.remove_prefix(plain + 1);
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -29,7 +35,6 @@ void AppendJsonString(std::string& out, std::string_view utf8) {
             out += kHex[c & 15];
         }
     }
-    out.append(utf8, plain);
     out += '"';
 }
 
@@ -48,48 +53,40 @@ void AppendNumber(std::string& out, double value) {
         out += value > 0 ? "inf" : "-inf";
         return;
     }
-    // The shortest digits, as "[-]d[.ddd]e±xx".
-    char scientific[32];
-    const char* const end =
-        std::to_chars(scientific, scientific + sizeof scientific, value, std::chars_format::scientific).ptr;
-    std::string_view text(scientific, static_cast<std::size_t>(end - scientific));
-    if (text.front() == '-') {
-        out += '-';
-        text.remove_prefix(1);
-    }
-    const std::size_t e = text.find('e');
-    char digitsBuffer[24];
-    std::size_t k = 0;
-    for (const char c : text.substr(0, e))
-        if (c != '.') digitsBuffer[k++] = c;
-    const std::string_view digits(digitsBuffer, k);
-    int exponent = 0;
-    const std::size_t exponentDigits = e + 2;  // after 'e' and its sign, which is always there
-    std::from_chars(text.data() + exponentDigits, text.data() + text.size(), exponent);
-    if (text[e + 1] == '-') exponent = -exponent;
+    // The shortest digits, as "[-]d[.ddd]e±dd".
+    char text[32];
+    char* const end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
+    char* digits = text;
+    if (*digits == '-') out += *digits++;
+    char* const e = std::find(digits, end, 'e');
+    const std::string_view rest = e - digits > 2 ? std::string_view(digits + 2, static_cast<std::size_t>(e - digits - 2))
+                                                 : std::string_view();  // the digits after the first
+    std::string_view exponent(e + 2, static_cast<std::size_t>(end - e - 2));  // without its sign
+    int power = 0;
+    for (const char digit : exponent) power = 10 * power + (digit - '0');
+    if (e[1] == '-') power = -power;
 
-    // The value is 0.digits × 10^n.
-    const int n = exponent + 1;
-    const auto count = static_cast<int>(k);
+    // The value is 0.ddd × 10^n, n digits before the point.
+    const int n = power + 1;
+    const auto count = static_cast<int>(1 + rest.size());
     if (count <= n && n <= 21) {  // a whole number: 100000
-        out += digits;
+        out += digits[0];
+        out += rest;
         out.append(static_cast<std::size_t>(n - count), '0');
-    } else if (0 < n && n <= 21) {  // a point among the digits: 12.5
-        out += digits.substr(0, static_cast<std::size_t>(n));
-        out += '.';
-        out += digits.substr(static_cast<std::size_t>(n));
+    } else if (0 < n && n < count) {  // the point moved among the digits: 1.25e+01 is 12.5
+        std::copy(digits + 2, digits + 1 + n, digits + 1);
+        digits[n] = '.';
+        out.append(digits, e);
     } else if (-6 < n && n <= 0) {  // zeros after the point: 0.000015
         out += "0.";
         out.append(static_cast<std::size_t>(-n), '0');
-        out += digits;
-    } else {  // an exponent: 1e+21, 1.5e-7
         out += digits[0];
-        if (count > 1) {
-            out += '.';
-            out += digits.substr(1);
-        }
-        out += n - 1 < 0 ? "e-" : "e+";
-        out += std::to_string(std::abs(n - 1));
+        out += rest;
+    } else {  // an exponent without the zeros before its digits: 1e+21, 1.5e-7
+        out.append(digits, e);
+        out += e[1] == '-' ? "e-" : "e+";
+        while (exponent.size() > 1 && exponent.front() == '0') exponent.remove_prefix(1);
+        out += exponent;
     }
 }
 

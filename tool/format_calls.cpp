@@ -13,13 +13,15 @@ public:
     void Call(const Host::CallEvent& event) override {
         if (m_out.Failed()) return;  // nothing more reaches the output
         std::string& text = m_out.Text();
-        Host::AppendJsonLine(text, Host::Call(event));
+        m_call.Assign(event);
+        Host::AppendJsonLine(text, m_call);
         text += '\n';
         m_out.EndLine();
     }
 
 private:
     COutput& m_out;
+    Host::Call m_call{""};  // the call being written, made again for each
 };
 
 }  // namespace
