@@ -2,6 +2,7 @@
 // output; the output written while the import goes on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -267,6 +268,61 @@ TEST(JxlImportOutput, ItemsAreWrittenWhileTheJobIsStillBeingRead) {
         ::waitpid(child, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
+}
+
+// Interrupted, jxl-import leaves none of its temporary files behind: neither the copy of
+// standard input nor the output not yet in place. A settings file that is a FIFO holds it
+// where both exist: read at the start (the test writes it then), it is read again to be
+// saved after the import, and there waits for a writer that does not come.
+TEST(JxlImportOutput, AnInterruptedRunLeavesNoTemporaryFileBehind) {
+    const std::string folder = NewFolder("interrupted");
+    const std::string settings = folder + "/jxl.ini";
+    const std::string output = folder + "/job.csv";
+    ASSERT_EQ(::mkfifo(settings.c_str(), 0600), 0);
+    int input[2];
+    ASSERT_EQ(::pipe(input), 0);
+    const std::string program = ToolRun::ToolFolder() + "/jxl-import";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        if (null < 0 || ::dup2(input[0], 0) < 0 || ::dup2(null, 1) < 0 || ::dup2(null, 2) < 0) ::_exit(127);
+        ::close(input[1]);
+        ::setenv("TMPDIR", folder.c_str(), 1);
+        ::execl(program.c_str(), program.c_str(), "--settings", settings.c_str(), "--save-settings", "--format", "csv",
+                "-o", output.c_str(), "-", nullptr);
+        ::_exit(127);
+    }
+    ::close(input[0]);
+    const std::string job = ToolRun::SourceFile("examples/typical.jxl");
+    EXPECT_EQ(::write(input[1], job.data(), job.size()), static_cast<ssize_t>(job.size()));
+    ::close(input[1]);
+
+    // The settings, once a reader has the FIFO open.
+    int writer = -1;
+    for (int attempt = 0; attempt < 1000 && writer < 0; ++attempt) {
+        writer = ::open(settings.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_GE(writer, 0);
+    const std::string line = "ConsiderPrismConstant=1\n";
+    EXPECT_EQ(::write(writer, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    ::close(writer);
+
+    // The copy of standard input and the new output beside job.csv, then the interrupt.
+    for (int attempt = 0; attempt < 1000 && Entries(folder).size() < 3; ++attempt)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const std::set<std::string> during = Entries(folder);
+    const auto named = [&](const std::string& start) {
+        return std::count_if(during.begin(), during.end(), [&](const std::string& name) { return name.rfind(start, 0) == 0; });
+    };
+    EXPECT_EQ(during.size(), 3u);
+    EXPECT_EQ(named("jxl-import-stdin-"), 1);
+    EXPECT_EQ(named(".job.csv."), 1);
+    ::kill(child, SIGINT);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+    EXPECT_EQ(Entries(folder), std::set<std::string>{"jxl.ini"});
 }
 #endif
 
