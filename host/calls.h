@@ -80,7 +80,7 @@ struct CallRecorder {
 };
 
 // One line of the `calls` format: a JSON object without the line break. The tool writes
-// each call as it happens through the same line, as a Call made from its CallEvent.
+// each call as it happens through the same writer, as a Call made from its CallEvent.
 std::string ToJsonLine(const Call& call);
 void AppendJsonLine(std::string& out, const Call& call);
 
