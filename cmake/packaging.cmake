@@ -1,6 +1,6 @@
 # The release packages, made by CPack from the install tree of a build:
-#   Windows (the `windows` preset): jxlimport-<version>-windows-x64.zip, the DLL and the tool
-#     side by side with the user's README in Russian and English, the licence texts and
+#   Windows (the `windows` preset): jxlimport-<version>-windows-x64.zip, a folder of the same
+#     name holding the DLL and the tool side by side with the user's README in Russian and English, the licence texts and
 #     SHA256SUMS of them all;
 #   Linux (the `linux` preset): jxl-import_<version>_amd64.deb, the tool in /usr/bin and the
 #     plug-in library in a folder of its own, /usr/lib/jxl-import, where the tool looks for
@@ -100,8 +100,9 @@ target_link_options(jxlimport PRIVATE -Wl,-Map=${CMAKE_BINARY_DIR}/jxlimport.map
 target_link_options(jxl-import PRIVATE -Wl,-Map=${CMAKE_BINARY_DIR}/jxl-import.map)
 
 if(WIN32)
-    # Everything at the top of the archive: the DLL is the plug-in, the tool finds it beside
-    # itself.
+    # Everything in one folder named after the release, so that unpacking never scatters
+    # files into the folder the archive lies in: the DLL is the plug-in, the tool finds it
+    # beside itself.
     install(TARGETS jxlimport jxl-import RUNTIME DESTINATION .)
     foreach(text README.ru.txt README.en.txt)
         jxl_package_text(${JXL_PACKAGING_DIR}/${text} ${JXL_PACKAGING_OUT}/${text} WINDOWS)
@@ -127,7 +128,7 @@ if(WIN32)
 
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_FILE_NAME jxlimport-${PROJECT_VERSION}-windows-x64)
-    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
     # Debian's hardening of programs it ships: read-only relocations, bound at start.
     target_link_options(jxlimport PRIVATE -Wl,-z,relro -Wl,-z,now)

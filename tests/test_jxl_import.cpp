@@ -247,7 +247,7 @@ TEST(JxlImport, HelpExplainsEveryOptionWithAnExample) {
 TEST(JxlImport, VersionIsTheProjects) {
     const ToolRun::Result run = JxlImport({"--version"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "jxl-import 1.0.0\n");
+    EXPECT_EQ(run.out, "jxl-import 1.1.0\n");
 }
 
 TEST(JxlImport, ProgressDrawsNothingWhenStandardErrorIsNotATerminal) {
