@@ -194,7 +194,10 @@ else()
 JobXML import plug-in, the way a surveying data-processing application does,
 and shows what the application would receive: instrument stations,
 backsights, observations, points by coordinates and the computed points of
-the reductions, as a table, CSV, JSON or the plug-in's every call.
+the reductions, as a table, CSV, JSON, an HTML page with a plan of the job,
+or the plug-in's every call. Values are shown as the job holds them (degrees,
+metres, millibars, degrees Celsius); a file the plug-in cannot read is
+reported with the reason.
 
 The package holds the tool and the Linux build of the plug-in library,
 which the tool loads from /usr/lib/jxl-import.")
