@@ -1,7 +1,7 @@
 # The release packages, made by CPack from the install tree of a build:
 #   Windows (the `windows` preset): jxlimport-<version>-windows-x64.zip, a folder of the same
-#     name holding the DLL and the tool side by side with the user's README in Russian and English, the licence texts and
-#     SHA256SUMS of them all;
+#     name holding the DLL and the tool side by side with the user's README in Russian and
+#     English, the licence texts and SHA256SUMS of them all;
 #   Linux (the `linux` preset): jxl-import_<version>_amd64.deb, the tool in /usr/bin and the
 #     plug-in library in a folder of its own, /usr/lib/jxl-import, where the tool looks for
 #     it (Host::CPluginLibrary::DefaultPath), with a man page and the Debian copyright file.
