@@ -65,11 +65,14 @@ std::optional<Spot> SpotOf(const ImportedItem& item) {
 }
 
 // A name and coordinates as a key: two points with both the same are one mark.
+// A name and a place as one text, for the sets that draw each of them once. The shortest
+// digits read back as the same double, so equal texts are equal places.
 std::string PlaceKey(const std::string& name, const Spot& spot) {
-    const double values[2] = {spot.north + 0.0, spot.east + 0.0};  // + 0.0: -0 and 0 alike
     std::string key = name;
     key += '\0';
-    key.append(reinterpret_cast<const char*>(values), sizeof values);
+    Host::AppendNumber(key, spot.north + 0.0);  // + 0.0: -0 and 0 are one place
+    key += ' ';
+    Host::AppendNumber(key, spot.east + 0.0);
     return key;
 }
 
