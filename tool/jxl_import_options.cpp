@@ -152,7 +152,8 @@ Options:
                            jxl-import --format csv job.jxl > job.csv
                            jxl-import --format html job.jxl > job.html
   -o, --output FILE      write to FILE instead of standard output; FILE is replaced only
-                         when the run has written it whole (exit status 0 or 1)
+                         when the run has written it whole (exit status 0 or 1); a FILE
+                         being imported or the --settings FILE, by any name, is refused
                            jxl-import --format json -o job.json job.jxl
   --prism-constant on|off  apply the target's prism constant to measured distances
                            jxl-import --prism-constant off job.jxl
@@ -205,7 +206,7 @@ Exit status:
   0  every file was imported and is ok
   1  a file is not ok: it could not be opened, is badly formed, or was stopped
   2  usage error: a bad option or value, no FILE, a settings file or standard input
-     that cannot be read
+     that cannot be read, an output or a saved settings file that is a file it reads
   3  the plug-in library cannot be loaded or has no CreatePlugin
   4  a file cannot be written: the output ("cannot write output: REASON"), the
      settings file of --save-settings, or the copy of standard input
