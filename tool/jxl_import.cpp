@@ -162,6 +162,7 @@ int Import(Plugin::IGroundBasedMIP* plugin, const Options& options, const CStand
         CProgressBar bar(options.files.size(), options.progress);
         out.AroundTerminalWrites([&bar] { bar.Hide(); }, [&bar] { bar.Show(); });
         CToolReceiver receiver(&recorder, &bar, standardInputCopy);
+        if (options.byteOrderMark) out.Write("\xEF\xBB\xBF");
         format->BeginImport();
         std::string failure;
         try {

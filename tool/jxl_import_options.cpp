@@ -61,6 +61,7 @@ const std::map<std::string, bool Options::*>& FlagOptions() {
         {"--save-settings", &Options::saveSettings},
         {"--show-settings", &Options::showSettings},
         {"--progress", &Options::progress},
+        {"--bom", &Options::byteOrderMark},
     };
     return options;
 }
@@ -118,6 +119,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (options.saveSettings && options.settingsPath.empty())
         return UsageError("--save-settings needs --settings FILE to write to");
+    // A spreadsheet needs the mark to read CSV as UTF-8. JSON must not start with one; the
+    // page declares its encoding; a table or calls on a terminal would show it as junk.
+    if (options.byteOrderMark && options.format != OutputFormat::Csv)
+        return UsageError("--bom goes with --format csv only: the other formats are read as UTF-8 without a byte order mark");
     if (options.files.empty() && !options.showSettings) return UsageError("no files to import");
     if (std::count(options.files.begin(), options.files.end(), kStandardInput) > 1)
         return UsageError("standard input ('-') can be read only once");
@@ -175,6 +180,9 @@ Options:
   --show-settings        print the plug-in's settings list (heading, each property with its
                          choices, (*) marking the current one) and exit; no FILE needed
                            jxl-import --settings jxl.ini --show-settings
+  --bom                  start the csv output with a UTF-8 byte order mark (EF BB BF), so
+                         that a spreadsheet on Windows reads Cyrillic names right; csv only
+                           jxl-import --format csv --bom -o job.csv job.jxl
   --progress             draw a progress bar on standard error while importing, when it
                          is a terminal
                            jxl-import --progress --format csv *.jxl > all.csv

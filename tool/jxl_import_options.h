@@ -23,6 +23,7 @@ struct Options {
     bool saveSettings = false;
     bool showSettings = false;
     bool progress = false;
+    bool byteOrderMark = false;         // --bom: csv only
     std::vector<std::string> files;     // UTF-8, as given; "-" is standard input
 };
 
