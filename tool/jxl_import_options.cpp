@@ -198,8 +198,15 @@ An option's value may follow it as the next word or after '=' (--format=calls).
 Table columns: Station the station an observation follows, HI instrument height, HT
 target height, Hz and V horizontal and vertical circle, SD slope distance (with the
 prism constant when it is applied), Face 1 or 2, North, East, Elev, Keyed (keyed-in
-point), Code (with its feature attributes). Values are shown as the host's value parsers
-read them, in the file's own units: this host converts none.
+point), Code (with its feature attributes). The csv and json columns are the same
+values by longer names; keyed_in is true for a point whose survey method is KeyedIn
+(its coordinates typed in on the controller, not measured), and keyed_in_flag is the
+flag the plug-in sends the application with that mark, which is always false.
+
+Units: JobXML records angles in decimal degrees, distances, heights and coordinates in
+metres, pressure in millibars (hPa) and temperature in degrees Celsius, whatever units
+the job shows on the controller (its UnitsRecord). jxl-import converts nothing: every
+format gives the values in these units.
 
 What became of each file (csv, json, and the table when it is not ok):
   ok           imported to its end without a message
