@@ -202,6 +202,9 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, RefusedInput, testing::Values(
              "jxl-import: --bom goes with --format csv only: the other formats are read as UTF-8 without a byte order "
              "mark" + kSee},
     BadInput{"bom_with_the_table", {"--bom", "examples/typical.jxl"}, 2, "jxl-import: --bom goes with --format csv only"},
+    BadInput{"version_then_a_word", {"--version", "extra"}, 2, "jxl-import: --version takes nothing after it, not 'extra'" + kSee},
+    BadInput{"help_then_a_file", {"-h", "examples/typical.jxl"}, 2,
+             "jxl-import: -h takes nothing after it, not 'examples/typical.jxl'" + kSee},
     BadInput{"save_without_file", {"--save-settings", "examples/typical.jxl"}, 2,
              "jxl-import: --save-settings needs --settings FILE to write to" + kSee},
     BadInput{"standard_input_twice", {"-", "examples/typical.jxl", "-"}, 2,

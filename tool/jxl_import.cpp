@@ -253,7 +253,7 @@ int RunJxlImport(const std::vector<std::string>& args) {
     COutputFile outputFile;
     if (line.action != CommandLine::Action::Run) outputFile.OpenStandardOutput();
     switch (line.action) {
-    case CommandLine::Action::Help: return Print(outputFile, HelpText());
+    case CommandLine::Action::Help: return Print(outputFile, HelpText(Host::CPluginLibrary::DefaultPath()));
     case CommandLine::Action::Version: return Print(outputFile, std::string("jxl-import ") + JXL_IMPORT_VERSION + "\n");
     case CommandLine::Action::UsageError: return Fail(kUsageError, line.error + " (see jxl-import --help)");
     case CommandLine::Action::Run: break;

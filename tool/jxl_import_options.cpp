@@ -66,6 +66,20 @@ const std::map<std::string, bool Options::*>& FlagOptions() {
     return options;
 }
 
+// A path as a shell takes it in an example: quoted when it holds a blank or a character
+// the shell reads otherwise.
+std::string ShellWord(const std::string& path) {
+#ifdef _WIN32
+    return path.find_first_of(" &()^%!;,=") == std::string::npos ? path : "\"" + path + "\"";
+#else
+    if (path.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/._-+,:@%") == std::string::npos)
+        return path;
+    std::string quoted = "'";
+    for (const char c : path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+#endif
+}
+
 CommandLine UsageError(std::string error) {
     CommandLine line;
     line.action = CommandLine::Action::UsageError;
@@ -89,12 +103,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             onlyFiles = true;
             continue;
         }
-        if (arg == "-h" || arg == "--help") {
-            line.action = CommandLine::Action::Help;
-            return line;
-        }
-        if (arg == "--version") {
-            line.action = CommandLine::Action::Version;
+        if (arg == "-h" || arg == "--help" || arg == "--version") {
+            // A word after it was meant for something: better said than ignored.
+            if (i + 1 < args.size()) return UsageError(arg + " takes nothing after it, not '" + args[i + 1] + "'");
+            line.action = arg == "--version" ? CommandLine::Action::Version : CommandLine::Action::Help;
             return line;
         }
         const std::size_t equals = arg.find('=');
@@ -129,8 +141,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     return line;
 }
 
-std::string HelpText() {
-    return R"(Usage: jxl-import [OPTIONS] FILE...
+std::string HelpText(const std::string& defaultPlugin) {
+    std::string text = R"(Usage: jxl-import [OPTIONS] FILE...
 
 Imports JobXML job files (*.jxl) through the JobXML import plug-in, the way the
 surveying application does, and shows what the application would receive: stations,
@@ -139,8 +151,9 @@ is written out as soon as it is complete. A FILE '-' is standard input (a file o
 name is ./-).
 
 Options:
-  --plugin PATH          the plug-in library to load; default: the one that came with this program
-                           jxl-import --plugin ./libjxlimport.so job.jxl
+  --plugin PATH          the plug-in library to load (a PATH without a folder is a file in
+                         the current folder); default: the one that came with this program,
+                           jxl-import --plugin @PLUGIN@ job.jxl
   --format FORMAT        what to write (default: table):
                            table  for people: per file, the items in the order opened,
                                   each observation with its station; counts, outcome
@@ -169,9 +182,9 @@ Options:
   --settings FILE        read the plug-in's settings from FILE, lines Key=value with the keys
                          ConsiderPrismConstant, ParseFieldBookNode, ParseReductionsNode and
                          the values 1 (on) or 0 (off); the plug-in reads any other value as
-                         off. '#' and ';' start comments. The three options above override
-                         it. A FILE that does not exist is an error unless --save-settings
-                         is to make it
+                         off. '#' and ';' start comments; a [Section] line is ignored, with a
+                         warning. The three options above override it. A FILE that does not
+                         exist is an error unless --save-settings is to make it
                            jxl-import --settings jxl.ini --save-settings --show-settings
                            jxl-import --settings jxl.ini job.jxl
   --save-settings        after the import, write the plug-in's settings back into the
@@ -226,6 +239,7 @@ Exit status:
   4  a file cannot be written: the output ("cannot write output: REASON"), the
      settings file of --save-settings, or the copy of standard input
 )";
+    return text.replace(text.find("@PLUGIN@"), 8, ShellWord(defaultPlugin));
 }
 
 }  // namespace Tool
