@@ -20,7 +20,13 @@ CPluginLibrary::~CPluginLibrary() {
 }
 
 bool CPluginLibrary::Load(const std::string& path, std::string* error) {
-    const Plugin::WString wide = Platform::FromUtf8(path);
+    // The file the path names from the current folder, as on Linux: LoadLibrary would look
+    // for a relative path or a bare name along the system's search path, beside the
+    // program first, where the default library lies.
+    Plugin::WString wide = Platform::FromUtf8(path);
+    wchar_t full[32768];
+    const DWORD length = ::GetFullPathNameW(wide.c_str(), 32768, full, nullptr);
+    if (length > 0 && length < 32768) wide.assign(full, length);
     HMODULE module = ::LoadLibraryW(wide.c_str());
     if (!module) {
         // Words first: "error 126" alone tells a user nothing.

@@ -198,6 +198,13 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, RefusedInput, testing::Values(
     BadInput{"on_in_capitals", {"--reductions=ON", "examples/typical.jxl"}, 2,
              "jxl-import: --reductions takes on or off, not 'ON'" + kSee},
     BadInput{"flag_with_value", {"--progress=yes", "examples/typical.jxl"}, 2, "jxl-import: --progress takes no value" + kSee},
+    BadInput{"bom_with_json", {"--bom", "--format", "json", "examples/typical.jxl"}, 2,
+             "jxl-import: --bom goes with --format csv only: the other formats are read as UTF-8 without a byte order "
+             "mark" + kSee},
+    BadInput{"bom_with_the_table", {"--bom", "examples/typical.jxl"}, 2, "jxl-import: --bom goes with --format csv only"},
+    BadInput{"version_then_a_word", {"--version", "extra"}, 2, "jxl-import: --version takes nothing after it, not 'extra'" + kSee},
+    BadInput{"help_then_a_file", {"-h", "examples/typical.jxl"}, 2,
+             "jxl-import: -h takes nothing after it, not 'examples/typical.jxl'" + kSee},
     BadInput{"save_without_file", {"--save-settings", "examples/typical.jxl"}, 2,
              "jxl-import: --save-settings needs --settings FILE to write to" + kSee},
     BadInput{"standard_input_twice", {"-", "examples/typical.jxl", "-"}, 2,
@@ -220,6 +227,42 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, RefusedInput, testing::Values(
              "jxl-import: cannot load plug-in library examples/typical.jxl: "}),
     [](const testing::TestParamInfo<BadInput>& info) { return std::string(info.param.name); });
 
+struct MarkCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::string output;  // empty: standard output
+    std::string start;   // what the bytes start with
+};
+
+class ByteOrderMark : public testing::TestWithParam<MarkCase> {};
+
+// Only with --bom, once, at the very start, wherever the CSV goes.
+TEST_P(ByteOrderMark, StartsTheCsvOnlyWhenAskedFor) {
+    const MarkCase& c = GetParam();
+    std::vector<std::string> args = c.args;
+    std::string path;
+    if (!c.output.empty()) {
+        path = Support::ScratchPath(c.output);
+        args.insert(args.begin(), {"-o", path});
+    }
+    const ToolRun::Result run = JxlImport(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string bytes = path.empty() ? run.out : Support::ReadFile(path);
+    EXPECT_EQ(bytes.substr(0, c.start.size()), c.start);
+    EXPECT_EQ(bytes.find("\xEF\xBB\xBF", 1), std::string::npos);
+}
+
+const std::string kHeader = "file,kind,name,station,";
+const std::string kMark = "\xEF\xBB\xBF";
+
+INSTANTIATE_TEST_SUITE_P(Csv, ByteOrderMark, testing::Values(
+    MarkCase{"without", {"--format", "csv", "examples/typical.jxl"}, "", kHeader},
+    MarkCase{"with", {"--format", "csv", "--bom", "examples/typical.jxl"}, "", kMark + kHeader},
+    MarkCase{"before_the_format", {"--bom", "--format=csv", "examples/typical.jxl", "examples/traverse.jxl"}, "", kMark + kHeader},
+    MarkCase{"into_a_file", {"--format", "csv", "--bom", "examples/cyrillic-1251.jxl"}, "marked.csv", kMark + kHeader},
+    MarkCase{"into_a_file_without", {"--format", "csv", "examples/cyrillic-1251.jxl"}, "plain.csv", kHeader}),
+    [](const testing::TestParamInfo<MarkCase>& info) { return std::string(info.param.name); });
+
 TEST(JxlImport, APluginLibraryWithoutCreatePluginIsRefused) {
     const std::string library = ToolRun::LibraryWithoutCreatePlugin();
     const ToolRun::Result run = JxlImport({"--plugin", library, "examples/typical.jxl"});
@@ -233,7 +276,7 @@ TEST(JxlImport, HelpExplainsEveryOptionWithAnExample) {
     EXPECT_EQ(run.status, 0);
     const std::vector<std::string> lines = Support::Lines(run.out);
     for (const std::string option : {"--plugin", "--format", "--prism-constant", "--field-book", "--reductions", "--settings",
-                                     "--save-settings", "--show-settings", "--progress"}) {
+                                     "--save-settings", "--show-settings", "--bom", "--progress"}) {
         EXPECT_TRUE(Contains(run.out, "\n  " + option + " ")) << option;
         const bool example = std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
             return line.rfind("jxl-import ", 0) == 0 && Contains(line + " ", " " + option + " ");

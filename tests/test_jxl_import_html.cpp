@@ -220,7 +220,7 @@ TEST_P(PlanLegend, CountsWhatIsDrawnInASurveyorsWords) {
     EXPECT_EQ(LegendEntries(run.out), c.legend);
     EXPECT_EQ(Between(run.out, "<p class=\"totals\">", "</p>"), c.totals);
     // After the legend and the words on north, scale and units.
-    EXPECT_EQ(Between(run.out, "file&#39;s units. ", "</figcaption>"), c.caption);
+    EXPECT_EQ(Between(run.out, "in metres. ", "</figcaption>"), c.caption);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, PlanLegend, testing::Values(

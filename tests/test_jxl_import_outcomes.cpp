@@ -130,8 +130,9 @@ TEST(JxlImportTable, EveryObservationShowsItsStationWhenPointsStandBetween) {
               "  observation  P2          S2                                             7.00000\n"
               "  2 stations, 3 observations, 2 points\n"
               "\n"
-              "Units: angles, distances, pressure and temperature are passed on as the host's value parsers\n"
-              "read them from the file (this host converts no units); the table rounds them to the places shown.\n");
+              "Units: angles in decimal degrees; distances, heights and coordinates in metres; pressure in\n"
+              "millibars (hPa); temperature in degrees Celsius. JobXML records them so whatever units the job\n"
+              "shows, and nothing is converted; the table rounds them to the places shown.\n");
 }
 
 TEST(JxlImportTable, SeveralFilesEndWithTheirTotals) {

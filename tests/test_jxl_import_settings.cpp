@@ -78,6 +78,12 @@ INSTANTIATE_TEST_SUITE_P(Lines, SettingsFileLine, testing::Values(
                  "jxl-import: warning: FILE:1: ParseFieldBookNode=-1 is read as off: the plug-in takes any value other "
                  "than 1 for off" + kKeys + "\n",
                  {}, 0, 1},
+    SettingsText{"section_heading", "[JxlImport]\r\n  ConsiderPrismConstant=0\r\n[Other]\nParseReductionsNode=0\n",
+                 "jxl-import: warning: FILE:1: '[JxlImport]' is not read: the settings file has no sections, the keys after "
+                 "it are read as any others\n"
+                 "jxl-import: warning: FILE:3: '[Other]' is not read: the settings file has no sections, the keys after it "
+                 "are read as any others\n",
+                 {"100"}, 1, 0},
     SettingsText{"every_mistake_its_own_line", "Units=2\r\nparsereductionsnode=0\r\nConsiderPrismConstant=10\r\n",
                  "jxl-import: warning: FILE:1: unknown key 'Units' is not read" + kKeys + "\n"
                  "jxl-import: warning: FILE:2: 'parsereductionsnode' is not read: keys are matched in their exact letter "
@@ -111,26 +117,5 @@ TEST(JxlImportSettings, ASettingsFileThatCannotBeWrittenNamesItsReason) {
     EXPECT_EQ(run.err, "jxl-import: cannot write settings file " + path + ": " +
                            JXL_REASON("No such file or directory", 3 /* ERROR_PATH_NOT_FOUND */) + "\n");
 }
-
-#ifndef _WIN32
-// Every example of the help, run as written, one after the other, in a fresh folder that
-// holds only a job and the plug-in library.
-TEST(JxlImportSettings, TheHelpsExamplesWorkInAFreshFolder) {
-    const std::string folder = Support::ScratchPath("fresh");
-    std::filesystem::create_directories(folder);
-    std::filesystem::copy_file(std::string(JXL_SOURCE_DIR) + "/examples/typical.jxl", folder + "/job.jxl");
-    std::filesystem::copy_file(ToolRun::ToolFolder() + "/libjxlimport.so", folder + "/libjxlimport.so");
-    const ToolRun::Result help = JxlImport({"--help"});
-    int examples = 0;
-    for (const std::string& line : Support::Lines(help.out)) {
-        if (line.rfind("jxl-import ", 0) != 0 && line.rfind("cat ", 0) != 0) continue;
-        ++examples;
-        const ToolRun::Result run = ToolRun::Shell(line, folder);
-        EXPECT_EQ(run.status, 0) << line << "\n" << run.err;
-        EXPECT_EQ(run.err, "") << line;
-    }
-    EXPECT_GE(examples, 11);
-}
-#endif
 
 }  // namespace

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace Tool {
@@ -28,6 +29,18 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* rea
 
 // Whether the path names anything at all.
 bool PathExists(const std::string& path);
+
+// What makes a file the one it is, whichever path names it: the device and inode, or on
+// Windows the volume's serial number and the file's index.
+struct FileIdentity {
+    unsigned long long volume = 0;
+    unsigned long long file = 0;
+    bool operator==(const FileIdentity& other) const { return volume == other.volume && file == other.file; }
+};
+
+// The file `path` names, through links; nothing when it names nothing (yet) or cannot be
+// looked at.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 // "PATH: reason" for a system error code.
 std::string WithPath(const std::string& path, unsigned long code);

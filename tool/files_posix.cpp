@@ -153,6 +153,12 @@ bool PathExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0;
 }
 
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return FileIdentity{static_cast<unsigned long long>(info.st_dev), static_cast<unsigned long long>(info.st_ino)};
+}
+
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* reason) {
     bytes->clear();
     const CFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));

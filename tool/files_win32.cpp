@@ -125,6 +125,17 @@ void GuardStandardStreams() {}
 
 bool PathExists(const std::string& path) { return ::GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    // No access asked, and every sharing allowed, so that any file answers, also one that
+    // another program holds open; backup semantics so that a folder answers too.
+    const CFileHandle file(::CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file.IsOpen() || !::GetFileInformationByHandle(file.Get(), &info)) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* reason) {
     bytes->clear();
     const std::wstring wide = Wide(path);

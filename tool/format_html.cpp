@@ -258,7 +258,7 @@ std::string Legend(const PlanCounts& counts) {
 }
 
 std::string PlanCaption(const PlanCounts& counts) {
-    std::string out = "North up, east to the right, one scale on both axes; grid and scale bar in the file's units. ";
+    std::string out = "North up, east to the right, one scale on both axes; grid and scale bar in metres. ";
     if (counts.offPlan)
         out += std::string(counts.offPlan == 1 ? "One point lies" : std::to_string(counts.offPlan) + " points lie") +
                " far from the rest, beyond the plan's edge: an arrow at the edge points to each from the plan's "
@@ -300,7 +300,10 @@ void CHtmlReport::Begin() {
     Put(kStyle);
     Put("</style>\n</head>\n<body>\n<header>\n<h1>JobXML import</h1>\n"
         "<p class=\"run\">What the surveying application receives from each file through the plug-in: stations, "
-        "the observations made from each, points with their coordinates, keyed-in marks, codes and messages.</p>\n"
+        "the observations made from each, points with their coordinates, keyed-in marks, codes and messages. "
+        "Angles are in decimal degrees, distances, heights and coordinates in metres, pressure in millibars "
+        "(hPa) and temperature in degrees Celsius, as JobXML records them whatever units the job shows; "
+        "nothing is converted.</p>\n"
         "</header>\n<main>\n");
 }
 

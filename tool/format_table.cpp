@@ -92,8 +92,9 @@ std::string CountsText(const ItemCounts& counts) {
 }
 
 constexpr const char* kUnitsNote =
-    "Units: angles, distances, pressure and temperature are passed on as the host's value parsers\n"
-    "read them from the file (this host converts no units); the table rounds them to the places shown.\n";
+    "Units: angles in decimal degrees; distances, heights and coordinates in metres; pressure in\n"
+    "millibars (hPa); temperature in degrees Celsius. JobXML records them so whatever units the job\n"
+    "shows, and nothing is converted; the table rounds them to the places shown.\n";
 
 // Per file: its path, the items in the order the plug-in opened them, each with its
 // station, then the counts and what became of the file; totals when there are several.

@@ -74,6 +74,29 @@ private:
     std::string m_path;
 };
 
+// Why the run would write over a file it reads, whichever paths name the two: a job being
+// imported, or the settings file. Empty when it would not. Standard input, and a path that
+// names nothing yet, are no file that could be lost.
+std::string WritesOverWhatItReads(const Options& options) {
+    const auto same = [](const std::string& a, const std::string& b) {
+        const std::optional<FileIdentity> identity = IdentityOf(a);
+        return identity && identity == IdentityOf(b);
+    };
+    for (const std::string& file : options.files) {
+        if (file == kStandardInput) continue;
+        if (!options.outputPath.empty() && same(options.outputPath, file))
+            return "the output " + options.outputPath + " is " + file +
+                   ", a file being imported: writing it would replace the job; name another output file";
+        if (options.saveSettings && same(options.settingsPath, file))
+            return "the settings file " + options.settingsPath + " is " + file +
+                   ", a file being imported: --save-settings would replace the job; name another settings file";
+    }
+    if (!options.outputPath.empty() && !options.settingsPath.empty() && same(options.outputPath, options.settingsPath))
+        return "the output " + options.outputPath + " is " + options.settingsPath +
+               ", the settings file: writing it would replace the settings; name another output file";
+    return {};
+}
+
 void ApplyOverride(Host::CSettingsStore& store, const char* key, const std::optional<bool>& value) {
     if (value) store.values[key] = *value ? 1 : 0;
 }
@@ -139,6 +162,7 @@ int Import(Plugin::IGroundBasedMIP* plugin, const Options& options, const CStand
         CProgressBar bar(options.files.size(), options.progress);
         out.AroundTerminalWrites([&bar] { bar.Hide(); }, [&bar] { bar.Show(); });
         CToolReceiver receiver(&recorder, &bar, standardInputCopy);
+        if (options.byteOrderMark) out.Write("\xEF\xBB\xBF");
         format->BeginImport();
         std::string failure;
         try {
@@ -175,6 +199,8 @@ int Finish(COutput& out, int status) {
 }
 
 int Run(const Options& options, COutputFile& outputFile) {
+    // Before anything is read, loaded or written.
+    if (const std::string overwrite = WritesOverWhatItReads(options); !overwrite.empty()) return Fail(kUsageError, overwrite);
     Host::CSettingsStore store;
     std::string error;
     if (!ReadSettings(options, &store, &error)) return Fail(kUsageError, error);
@@ -227,7 +253,7 @@ int RunJxlImport(const std::vector<std::string>& args) {
     COutputFile outputFile;
     if (line.action != CommandLine::Action::Run) outputFile.OpenStandardOutput();
     switch (line.action) {
-    case CommandLine::Action::Help: return Print(outputFile, HelpText());
+    case CommandLine::Action::Help: return Print(outputFile, HelpText(Host::CPluginLibrary::DefaultPath()));
     case CommandLine::Action::Version: return Print(outputFile, std::string("jxl-import ") + JXL_IMPORT_VERSION + "\n");
     case CommandLine::Action::UsageError: return Fail(kUsageError, line.error + " (see jxl-import --help)");
     case CommandLine::Action::Run: break;

@@ -61,8 +61,23 @@ const std::map<std::string, bool Options::*>& FlagOptions() {
         {"--save-settings", &Options::saveSettings},
         {"--show-settings", &Options::showSettings},
         {"--progress", &Options::progress},
+        {"--bom", &Options::byteOrderMark},
     };
     return options;
+}
+
+// A path as a shell takes it in an example: quoted when it holds a blank or a character
+// the shell reads otherwise.
+std::string ShellWord(const std::string& path) {
+#ifdef _WIN32
+    return path.find_first_of(" &()^%!;,=") == std::string::npos ? path : "\"" + path + "\"";
+#else
+    if (path.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/._-+,:@%") == std::string::npos)
+        return path;
+    std::string quoted = "'";
+    for (const char c : path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+#endif
 }
 
 CommandLine UsageError(std::string error) {
@@ -88,12 +103,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             onlyFiles = true;
             continue;
         }
-        if (arg == "-h" || arg == "--help") {
-            line.action = CommandLine::Action::Help;
-            return line;
-        }
-        if (arg == "--version") {
-            line.action = CommandLine::Action::Version;
+        if (arg == "-h" || arg == "--help" || arg == "--version") {
+            // A word after it was meant for something: better said than ignored.
+            if (i + 1 < args.size()) return UsageError(arg + " takes nothing after it, not '" + args[i + 1] + "'");
+            line.action = arg == "--version" ? CommandLine::Action::Version : CommandLine::Action::Help;
             return line;
         }
         const std::size_t equals = arg.find('=');
@@ -118,14 +131,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (options.saveSettings && options.settingsPath.empty())
         return UsageError("--save-settings needs --settings FILE to write to");
+    // A spreadsheet needs the mark to read CSV as UTF-8. JSON must not start with one; the
+    // page declares its encoding; a table or calls on a terminal would show it as junk.
+    if (options.byteOrderMark && options.format != OutputFormat::Csv)
+        return UsageError("--bom goes with --format csv only: the other formats are read as UTF-8 without a byte order mark");
     if (options.files.empty() && !options.showSettings) return UsageError("no files to import");
     if (std::count(options.files.begin(), options.files.end(), kStandardInput) > 1)
         return UsageError("standard input ('-') can be read only once");
     return line;
 }
 
-std::string HelpText() {
-    return R"(Usage: jxl-import [OPTIONS] FILE...
+std::string HelpText(const std::string& defaultPlugin) {
+    std::string text = R"(Usage: jxl-import [OPTIONS] FILE...
 
 Imports JobXML job files (*.jxl) through the JobXML import plug-in, the way the
 surveying application does, and shows what the application would receive: stations,
@@ -134,8 +151,9 @@ is written out as soon as it is complete. A FILE '-' is standard input (a file o
 name is ./-).
 
 Options:
-  --plugin PATH          the plug-in library to load; default: the one that came with this program
-                           jxl-import --plugin ./libjxlimport.so job.jxl
+  --plugin PATH          the plug-in library to load (a PATH without a folder is a file in
+                         the current folder); default: the one that came with this program,
+                           jxl-import --plugin @PLUGIN@ job.jxl
   --format FORMAT        what to write (default: table):
                            table  for people: per file, the items in the order opened,
                                   each observation with its station; counts, outcome
@@ -152,7 +170,8 @@ Options:
                            jxl-import --format csv job.jxl > job.csv
                            jxl-import --format html job.jxl > job.html
   -o, --output FILE      write to FILE instead of standard output; FILE is replaced only
-                         when the run has written it whole (exit status 0 or 1)
+                         when the run has written it whole (exit status 0 or 1); a FILE
+                         being imported or the --settings FILE, by any name, is refused
                            jxl-import --format json -o job.json job.jxl
   --prism-constant on|off  apply the target's prism constant to measured distances
                            jxl-import --prism-constant off job.jxl
@@ -163,9 +182,9 @@ Options:
   --settings FILE        read the plug-in's settings from FILE, lines Key=value with the keys
                          ConsiderPrismConstant, ParseFieldBookNode, ParseReductionsNode and
                          the values 1 (on) or 0 (off); the plug-in reads any other value as
-                         off. '#' and ';' start comments. The three options above override
-                         it. A FILE that does not exist is an error unless --save-settings
-                         is to make it
+                         off. '#' and ';' start comments; a [Section] line is ignored, with a
+                         warning. The three options above override it. A FILE that does not
+                         exist is an error unless --save-settings is to make it
                            jxl-import --settings jxl.ini --save-settings --show-settings
                            jxl-import --settings jxl.ini job.jxl
   --save-settings        after the import, write the plug-in's settings back into the
@@ -174,6 +193,9 @@ Options:
   --show-settings        print the plug-in's settings list (heading, each property with its
                          choices, (*) marking the current one) and exit; no FILE needed
                            jxl-import --settings jxl.ini --show-settings
+  --bom                  start the csv output with a UTF-8 byte order mark (EF BB BF), so
+                         that a spreadsheet on Windows reads Cyrillic names right; csv only
+                           jxl-import --format csv --bom -o job.csv job.jxl
   --progress             draw a progress bar on standard error while importing, when it
                          is a terminal
                            jxl-import --progress --format csv *.jxl > all.csv
@@ -189,8 +211,15 @@ An option's value may follow it as the next word or after '=' (--format=calls).
 Table columns: Station the station an observation follows, HI instrument height, HT
 target height, Hz and V horizontal and vertical circle, SD slope distance (with the
 prism constant when it is applied), Face 1 or 2, North, East, Elev, Keyed (keyed-in
-point), Code (with its feature attributes). Values are shown as the host's value parsers
-read them, in the file's own units: this host converts none.
+point), Code (with its feature attributes). The csv and json columns are the same
+values by longer names; keyed_in is true for a point whose survey method is KeyedIn
+(its coordinates typed in on the controller, not measured), and keyed_in_flag is the
+flag the plug-in sends the application with that mark, which is always false.
+
+Units: JobXML records angles in decimal degrees, distances, heights and coordinates in
+metres, pressure in millibars (hPa) and temperature in degrees Celsius, whatever units
+the job shows on the controller (its UnitsRecord). jxl-import converts nothing: every
+format gives the values in these units.
 
 What became of each file (csv, json, and the table when it is not ok):
   ok           imported to its end without a message
@@ -205,11 +234,12 @@ Exit status:
   0  every file was imported and is ok
   1  a file is not ok: it could not be opened, is badly formed, or was stopped
   2  usage error: a bad option or value, no FILE, a settings file or standard input
-     that cannot be read
+     that cannot be read, an output or a saved settings file that is a file it reads
   3  the plug-in library cannot be loaded or has no CreatePlugin
   4  a file cannot be written: the output ("cannot write output: REASON"), the
      settings file of --save-settings, or the copy of standard input
 )";
+    return text.replace(text.find("@PLUGIN@"), 8, ShellWord(defaultPlugin));
 }
 
 }  // namespace Tool

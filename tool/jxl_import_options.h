@@ -23,6 +23,7 @@ struct Options {
     bool saveSettings = false;
     bool showSettings = false;
     bool progress = false;
+    bool byteOrderMark = false;         // --bom: csv only
     std::vector<std::string> files;     // UTF-8, as given; "-" is standard input
 };
 
@@ -36,6 +37,7 @@ struct CommandLine {
 // `args` without the program name, in UTF-8.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
-std::string HelpText();
+// `defaultPlugin`: the library loaded without --plugin, which the help shows in its example.
+std::string HelpText(const std::string& defaultPlugin);
 
 }  // namespace Tool

@@ -10,8 +10,8 @@ namespace {
 
 // One line of a settings file: blank or a comment ('#' or ';'), a setting "Key=value" (its
 // key and value with the blanks around them taken off, and a '#' or ';' comment after the
-// value set aside), or neither.
-enum class SettingsLine { Skipped, Setting, Malformed };
+// value set aside), an INI file's "[Section]" heading, or none of these.
+enum class SettingsLine { Skipped, Setting, Section, Malformed };
 
 struct SettingParts {
     std::string_view key, value;
@@ -41,6 +41,10 @@ SettingsLine ReadSettingsLine(std::string_view line, SettingParts* parts) {
     line = Trimmed(line);
     if (line.empty() || line[0] == '#' || line[0] == ';') return SettingsLine::Skipped;
     const std::size_t equals = line.find('=');
+    if (line.front() == '[' && line.back() == ']' && equals == std::string_view::npos) {
+        parts->key = line;
+        return SettingsLine::Section;
+    }
     if (equals == std::string_view::npos) return SettingsLine::Malformed;
     parts->key = Trimmed(line.substr(0, equals));
     std::string_view value = line.substr(equals + 1);
@@ -92,6 +96,13 @@ bool LoadSettingsText(std::string_view text, const std::string& name, Host::CSet
         const SettingsLine kind = ReadSettingsLine(line, &parts);
         if (kind == SettingsLine::Skipped) continue;
         const std::string where = name + ":" + std::to_string(number) + ": ";
+        if (kind == SettingsLine::Section) {
+            // The plug-in's settings have no sections: a heading copied from an INI file
+            // changes nothing, and the keys under it are read as any others.
+            warnings->push_back(where + "'" + std::string(parts.key) +
+                                "' is not read: the settings file has no sections, the keys after it are read as any others");
+            continue;
+        }
         std::int32_t value = 0;
         if (kind != SettingsLine::Setting || !ParseInt(parts.value, &value)) {
             *error = where + "expected Key=integer, such as " + PluginSettingsKeys().front() + "=0";
