@@ -125,6 +125,14 @@ void GuardStandardStreams() {}
 
 bool PathExists(const std::string& path) { return ::GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::string OpenFailure(const std::string& path) {
+    const std::wstring wide = Wide(path);
+    if (IsFolder(wide)) return "is a folder";
+    const CFileHandle file(::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.IsOpen() ? std::string() : Host::SystemReason(LastSystemError());
+}
+
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* reason) {
     bytes->clear();
     const std::wstring wide = Wide(path);
