@@ -1,6 +1,7 @@
 #include "tool/reasons.h"
 
 #include <algorithm>
+#include <new>
 
 #include "tool/files.h"
 #include "xml/screen.h"
@@ -84,8 +85,14 @@ std::vector<std::string> ReasonsFor(const std::string& path, const std::vector<s
         } else if (messages[i] == kBadFormatText) {
             if (!read) {
                 read = true;
-                std::string bytes, failure;
-                if (ReadWholeFile(path, &bytes, &failure)) badFormat = BadFormatReasons(bytes, settings);
+                // The file's copies and RapidXML's tree of it may not fit in what the plug-in
+                // left: then no reason, and the import goes on.
+                try {
+                    std::string bytes, failure;
+                    if (ReadWholeFile(path, &bytes, &failure)) badFormat = BadFormatReasons(bytes, settings);
+                } catch (const std::bad_alloc&) {
+                    badFormat.clear();
+                }
             }
             if (nextBadFormat < badFormat.size()) reasons[i] = badFormat[nextBadFormat++];
         }
