@@ -96,20 +96,20 @@ TEST_P(Outcomes, AreTheSameInEveryFormatAndDecideTheExitStatus) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, Outcomes, testing::Values(
-    OutcomeCase{"imported", false, {{"examples/typical.jxl", "ok", 1, 2, 1, ""}, {"examples/traverse.jxl", "ok", 2, 11, 9, ""}}, 0, {}},
+    OutcomeCase{"imported", false, {{"examples/typical.jxl", "ok", 1, 2, 1, "", ""}, {"examples/traverse.jxl", "ok", 2, 11, 9, "", ""}}, 0, {}},
     OutcomeCase{"badly_formed", false, {{"examples/malformed.jxl", "message", 0, 0, 0, "Ошибка в формате файла",
                                          ToolRun::kMalformedReason},
-                                        {"examples/typical.jxl", "ok", 1, 2, 1, ""}}, 1, {}},
-    OutcomeCase{"missing", false, {{"examples/typical.jxl", "ok", 1, 2, 1, ""},
+                                        {"examples/typical.jxl", "ok", 1, 2, 1, "", ""}}, 1, {}},
+    OutcomeCase{"missing", false, {{"examples/typical.jxl", "ok", 1, 2, 1, "", ""},
                                    {"examples/no-such-job.jxl", "cannot-open", 0, 0, 0, "Не удается открыть файл",
                                     JXL_REASON("No such file or directory", 2 /* ERROR_FILE_NOT_FOUND */)}}, 1, {}},
     OutcomeCase{"folder", false, {{"examples", "cannot-open", 0, 0, 0, "Не удается открыть файл", "is a folder"}}, 1, {}},
     OutcomeCase{"stopped_and_the_next_follows", true,
-                {{"a-stop-memory.jxl", "stopped", 0, 0, 0, "Недостаточно памяти для импорта файла"}, {"b.jxl", "ok", 1, 0, 0, ""}}, 1, {}},
+                {{"a-stop-memory.jxl", "stopped", 0, 0, 0, "Недостаточно памяти для импорта файла", ""}, {"b.jxl", "ok", 1, 0, 0, "", ""}}, 1, {}},
     OutcomeCase{"stopped_and_the_import_ends", true,
-                {{"a.jxl", "ok", 1, 0, 0, ""}, {"b-stop-internal.jxl", "stopped", 0, 0, 0, "Импорт файла прерван из-за внутренней ошибки"}},
+                {{"a.jxl", "ok", 1, 0, 0, "", ""}, {"b-stop-internal.jxl", "stopped", 0, 0, 0, "Импорт файла прерван из-за внутренней ошибки", ""}},
                 1, {"c.jxl", "d.jxl"}},
-    OutcomeCase{"the_import_ends_inside_a_file", true, {{"a-end-inside.jxl", "stopped", 1, 0, 0, ""}}, 1, {"b.jxl"}}),
+    OutcomeCase{"the_import_ends_inside_a_file", true, {{"a-end-inside.jxl", "stopped", 1, 0, 0, "", ""}}, 1, {"b.jxl"}}),
     [](const testing::TestParamInfo<OutcomeCase>& info) { return std::string(info.param.name); });
 
 TEST(JxlImportTable, EveryObservationShowsItsStationWhenPointsStandBetween) {
