@@ -3,7 +3,7 @@
 #include "platform/large_memory.h"
 #include "reader/file_memory.h"
 #include "reader/parser.h"
-#include "reader/screen.h"
+#include "xml/screen.h"
 #include "resources/resource_string.h"
 
 namespace Reader {

@@ -11,8 +11,8 @@
 
 #include "reader/decode.h"
 #include "reader/import_flags.h"
-#include "reader/screen.h"
-#include "reader/xml.h"
+#include "xml/screen.h"
+#include "xml/xml.h"
 #include "sdk/interfaces.h"
 #include "sdk/ref_ptr.h"
 

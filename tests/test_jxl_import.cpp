@@ -16,6 +16,8 @@ using ToolRun::JxlImport;
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+const std::string kNoSuchFile = JXL_REASON("No such file or directory", 2 /* ERROR_FILE_NOT_FOUND */);
+
 int LineCount(const std::string& text) {
     int lines = 0;
     for (const char c : text) lines += c == '\n';
@@ -60,15 +62,18 @@ TEST(JxlImport, OneImportOfSeveralFilesIsTheirTracesInTurn) {
     const ToolRun::Result run = JxlImport({"--format", "calls", "examples/typical.jxl", "examples/malformed.jxl"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, ToolRun::SourceFile("tests/expected/typical.calls") + ToolRun::SourceFile("tests/expected/malformed.calls"));
-    EXPECT_EQ(run.err, "examples/malformed.jxl: Ошибка в формате файла\n");
+    EXPECT_EQ(run.err, "examples/malformed.jxl: Ошибка в формате файла\nexamples/malformed.jxl: reason: " +
+                           ToolRun::kMalformedReason + "\n");
 }
 
 TEST(JxlImport, AFileThatCannotBeOpenedIsReportedAndTheNextStillImported) {
     const ToolRun::Result run = JxlImport({"--format", "json", "examples/no-such-job.jxl", "examples/typical.jxl"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "examples/no-such-job.jxl: Не удается открыть файл\n");
+    EXPECT_EQ(run.err, "examples/no-such-job.jxl: Не удается открыть файл\nexamples/no-such-job.jxl: reason: " +
+                           kNoSuchFile + "\n");
     EXPECT_TRUE(Contains(run.out, "\"path\": \"examples/no-such-job.jxl\",\n      \"items\": [],\n      \"result\": null,\n"
-                                  "      \"messages\": [\"Не удается открыть файл\"],\n      \"progress\": [],\n"
+                                  "      \"messages\": [\"Не удается открыть файл\"],\n      \"reasons\": [\"" + kNoSuchFile + "\"],\n"
+                                  "      \"progress\": [],\n"
                                   "      \"counts\": {\"stations\": 0, \"observations\": 0, \"points\": 0},\n"
                                   "      \"outcome\": \"cannot-open\"\n"));
     EXPECT_TRUE(Contains(run.out, "{\"kind\":\"point\",\"name\":\"P1\",\"north\":5000.123,\"east\":2000.456,\"elevation\":100.789}"));
@@ -77,7 +82,8 @@ TEST(JxlImport, AFileThatCannotBeOpenedIsReportedAndTheNextStillImported) {
 TEST(JxlImport, MessagesOfABadlyFormedFileInTheTable) {
     const ToolRun::Result run = JxlImport({"examples/malformed.jxl"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "examples/malformed.jxl\n  no items\n  result: -1\n  message: Ошибка в формате файла\n  outcome: message\n");
+    EXPECT_EQ(run.out, "examples/malformed.jxl\n  no items\n  result: -1\n  message: Ошибка в формате файла\n  reason: " +
+                           ToolRun::kMalformedReason + "\n  outcome: message\n");
 }
 
 TEST(JxlImport, ANonAsciiPathReachesThePluginWhole) {
@@ -360,7 +366,8 @@ TEST(JxlImport, ProgressAndTheTableShareATerminal) {
         ToolRun::JxlImportOnTerminal({"--progress", "examples/typical.jxl", "examples/malformed.jxl"}, true);
     EXPECT_EQ(run.status, 1);
     std::string expected = JxlImport({"examples/typical.jxl", "examples/malformed.jxl"}).out;
-    expected.insert(expected.find("examples/malformed.jxl\n") + 23, "examples/malformed.jxl: Ошибка в формате файла\n");
+    expected.insert(expected.find("examples/malformed.jxl\n") + 23, "examples/malformed.jxl: Ошибка в формате файла\nexamples/malformed.jxl: reason: " +
+                                                                      ToolRun::kMalformedReason + "\n");
     EXPECT_EQ(Screen(run.err), expected) << run.err;
 }
 #endif
@@ -368,7 +375,7 @@ TEST(JxlImport, ProgressAndTheTableShareATerminal) {
 TEST(JxlImport, DoubleDashTakesTheRestAsFiles) {
     const ToolRun::Result run = JxlImport({"--format", "calls", "--", "--version"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "--version: Не удается открыть файл\n");
+    EXPECT_EQ(run.err, "--version: Не удается открыть файл\n--version: reason: " + kNoSuchFile + "\n");
 }
 
 }  // namespace

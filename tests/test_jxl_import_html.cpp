@@ -372,8 +372,8 @@ TEST(JxlImportHtml, EachFileHasItsOutcomeAndTheFootCountsThem) {
     EXPECT_LT(missing, malformed);
     EXPECT_LT(malformed, typical);
     EXPECT_EQ(Occurrences(run.out, "<section class=\"file\""), 3u);
-    EXPECT_TRUE(Contains(run.out, "<li>Не удается открыть файл</li>"));
-    EXPECT_TRUE(Contains(run.out, "<li>Ошибка в формате файла</li>"));
+    EXPECT_TRUE(Contains(run.out, "<li>Не удается открыть файл<div class=\"reason\">Reason: "));
+    EXPECT_TRUE(Contains(run.out, "<li>Ошибка в формате файла<div class=\"reason\">Reason: "));
     for (const std::string row : {"<tr><th>files</th><td class=\"n\">3</td></tr>", "<tr><th>ok</th><td class=\"n\">1</td></tr>",
                                   "<tr><th>message</th><td class=\"n\">1</td></tr>",
                                   "<tr><th>cannot-open</th><td class=\"n\">1</td></tr>",

@@ -51,6 +51,17 @@ TEST(JxlImportUnderAMemoryLimit, AJobTooLargeIsReportedAndTheNextFileImported) {
                            ToolRun::SourceFile("tests/expected/typical.calls"));
 }
 
+// A badly formed job that the plug-in holds, but whose second look by the tool (the bytes
+// twice, then RapidXML's tree) does not fit: it goes without a reason, and the import on.
+TEST(JxlImportUnderAMemoryLimit, AReasonThatDoesNotFitIsLeftOut) {
+    const std::string cut = Support::WriteScratchFile(
+        "memory-cut.jxl", "<JOBFile><FieldBook><Note>" + std::string(std::size_t{36} << 20, 'x'));
+    const ToolRun::Result run = ToolRun::JxlImportWithMemoryLimit({cut, "examples/typical.jxl"}, std::size_t{64} << 20);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, cut + ": Ошибка в формате файла\n");
+    EXPECT_NE(run.out.find("examples/typical.jxl\n"), std::string::npos) << run.out;
+}
+
 #endif
 
 }  // namespace

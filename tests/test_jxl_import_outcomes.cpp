@@ -33,6 +33,7 @@ struct FileOutcome {
     const char* outcome;
     int stations, observations, points;
     std::string messages;  // as the CSV row holds them, one per line
+    std::string reasons;   // the same
 };
 
 struct OutcomeCase {
@@ -66,8 +67,12 @@ TEST_P(Outcomes, AreTheSameInEveryFormatAndDecideTheExitStatus) {
         SCOPED_TRACE(file.path);
         const std::string counts = std::to_string(file.stations) + "," + std::to_string(file.observations) + "," +
                                    std::to_string(file.points);
-        const std::string messages = file.messages.find('\n') == std::string::npos ? file.messages : "\"" + file.messages + "\"";
-        EXPECT_TRUE(Contains(csv.out, file.path + ",file,,,,,,,,,,,,,,,,," + file.outcome + "," + counts + "," + messages + "\r\n"))
+        std::string messagesAndReasons;
+        Host::AppendCsvField(messagesAndReasons, file.messages);
+        messagesAndReasons += ',';
+        Host::AppendCsvField(messagesAndReasons, file.reasons);
+        EXPECT_TRUE(Contains(csv.out, file.path + ",file,,,,,,,,,,,,,,,,," + file.outcome + "," + counts + "," +
+                                          messagesAndReasons + "\r\n"))
             << csv.out;
         EXPECT_TRUE(Contains(json.out, "\"counts\": {\"stations\": " + std::to_string(file.stations) +
                                            ", \"observations\": " + std::to_string(file.observations) +
@@ -91,18 +96,20 @@ TEST_P(Outcomes, AreTheSameInEveryFormatAndDecideTheExitStatus) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, Outcomes, testing::Values(
-    OutcomeCase{"imported", false, {{"examples/typical.jxl", "ok", 1, 2, 1, ""}, {"examples/traverse.jxl", "ok", 2, 11, 9, ""}}, 0, {}},
-    OutcomeCase{"badly_formed", false, {{"examples/malformed.jxl", "message", 0, 0, 0, "Ошибка в формате файла"},
-                                        {"examples/typical.jxl", "ok", 1, 2, 1, ""}}, 1, {}},
-    OutcomeCase{"missing", false, {{"examples/typical.jxl", "ok", 1, 2, 1, ""},
-                                   {"examples/no-such-job.jxl", "cannot-open", 0, 0, 0, "Не удается открыть файл"}}, 1, {}},
-    OutcomeCase{"folder", false, {{"examples", "cannot-open", 0, 0, 0, "Не удается открыть файл"}}, 1, {}},
+    OutcomeCase{"imported", false, {{"examples/typical.jxl", "ok", 1, 2, 1, "", ""}, {"examples/traverse.jxl", "ok", 2, 11, 9, "", ""}}, 0, {}},
+    OutcomeCase{"badly_formed", false, {{"examples/malformed.jxl", "message", 0, 0, 0, "Ошибка в формате файла",
+                                         ToolRun::kMalformedReason},
+                                        {"examples/typical.jxl", "ok", 1, 2, 1, "", ""}}, 1, {}},
+    OutcomeCase{"missing", false, {{"examples/typical.jxl", "ok", 1, 2, 1, "", ""},
+                                   {"examples/no-such-job.jxl", "cannot-open", 0, 0, 0, "Не удается открыть файл",
+                                    JXL_REASON("No such file or directory", 2 /* ERROR_FILE_NOT_FOUND */)}}, 1, {}},
+    OutcomeCase{"folder", false, {{"examples", "cannot-open", 0, 0, 0, "Не удается открыть файл", "is a folder"}}, 1, {}},
     OutcomeCase{"stopped_and_the_next_follows", true,
-                {{"a-stop-memory.jxl", "stopped", 0, 0, 0, "Недостаточно памяти для импорта файла"}, {"b.jxl", "ok", 1, 0, 0, ""}}, 1, {}},
+                {{"a-stop-memory.jxl", "stopped", 0, 0, 0, "Недостаточно памяти для импорта файла", ""}, {"b.jxl", "ok", 1, 0, 0, "", ""}}, 1, {}},
     OutcomeCase{"stopped_and_the_import_ends", true,
-                {{"a.jxl", "ok", 1, 0, 0, ""}, {"b-stop-internal.jxl", "stopped", 0, 0, 0, "Импорт файла прерван из-за внутренней ошибки"}},
+                {{"a.jxl", "ok", 1, 0, 0, "", ""}, {"b-stop-internal.jxl", "stopped", 0, 0, 0, "Импорт файла прерван из-за внутренней ошибки", ""}},
                 1, {"c.jxl", "d.jxl"}},
-    OutcomeCase{"the_import_ends_inside_a_file", true, {{"a-end-inside.jxl", "stopped", 1, 0, 0, ""}}, 1, {"b.jxl"}}),
+    OutcomeCase{"the_import_ends_inside_a_file", true, {{"a-end-inside.jxl", "stopped", 1, 0, 0, "", ""}}, 1, {"b.jxl"}}),
     [](const testing::TestParamInfo<OutcomeCase>& info) { return std::string(info.param.name); });
 
 TEST(JxlImportTable, EveryObservationShowsItsStationWhenPointsStandBetween) {
@@ -201,8 +208,9 @@ TEST(JxlImportStandardInput, MessagesNameItAsADashAndTheCopyGoesAfterAFailure) {
     options.temporaryFolder = TemporaryFolder("stdin-malformed");
     const ToolRun::Result run = JxlImport({"--format", "csv", "-"}, options);
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "-: Ошибка в формате файла\n");
-    EXPECT_TRUE(Contains(run.out, "\r\n-,file,,,,,,,,,,,,,,,,,message,0,0,0,Ошибка в формате файла\r\n")) << run.out;
+    EXPECT_EQ(run.err, "-: Ошибка в формате файла\n-: reason: " + ToolRun::kMalformedReason + "\n");
+    EXPECT_TRUE(Contains(run.out, "\r\n-,file,,,,,,,,,,,,,,,,,message,0,0,0,Ошибка в формате файла,\"" +
+                                      ToolRun::kMalformedReason + "\"\r\n")) << run.out;
     EXPECT_TRUE(IsEmpty(options.temporaryFolder));
 }
 
@@ -211,7 +219,7 @@ TEST(JxlImportStandardInput, AnEmptyInputIsAnEmptyJob) {
     options.input = RunOptions::Input::Pipe;
     const ToolRun::Result run = JxlImport({"-"}, options);
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "-: Ошибка в формате файла\n");
+    EXPECT_EQ(run.err, "-: Ошибка в формате файла\n-: reason: the file is empty\n");
 }
 
 TEST(JxlImportStandardInput, ThatCannotBeReadGivesItsReason) {
@@ -242,7 +250,7 @@ TEST(JxlImportStandardInput, AFileNamedDashIsReadThroughItsPath) {
     options.folder = folder;
     const ToolRun::Result run = JxlImport({"--format", "csv", "./-"}, options);
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Contains(run.out, "./-,file,,,,,,,,,,,,,,,,,ok,1,2,1,\r\n")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "./-,file,,,,,,,,,,,,,,,,,ok,1,2,1,,\r\n")) << run.out;
 }
 
 // ---- The calls as they are written --------------------------------------------------------

@@ -110,7 +110,8 @@ TEST(JxlImportOutput, MessagesOfFilesStillComeWhenTheOutputFails) {
     options.output = RunOptions::Output::Closed;
     const ToolRun::Result run = JxlImport({"--format", "csv", "examples/typical.jxl", "examples/malformed.jxl"}, options);
     EXPECT_EQ(run.status, 4);
-    EXPECT_EQ(run.err, "examples/malformed.jxl: Ошибка в формате файла\njxl-import: cannot write output: " + kClosed + "\n");
+    EXPECT_EQ(run.err, "examples/malformed.jxl: Ошибка в формате файла\nexamples/malformed.jxl: reason: " +
+                           ToolRun::kMalformedReason + "\njxl-import: cannot write output: " + kClosed + "\n");
 }
 
 TEST(JxlImportOutput, OutputFileHoldsWhatStandardOutputWouldAndNothingIsLeftBeside) {
@@ -132,7 +133,8 @@ TEST(JxlImportOutput, OutputFileOfARunWhoseFilesAreNotAllOkIsWrittenWhole) {
     const std::string path = folder + "/all.csv";
     const ToolRun::Result run = JxlImport({"--output=" + path, "--format", "csv", "examples/typical.jxl", "examples/malformed.jxl"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(ReadFile(path), "examples/malformed.jxl,file,,,,,,,,,,,,,,,,,message,0,0,0,Ошибка в формате файла\r\n"));
+    EXPECT_TRUE(Contains(ReadFile(path), "examples/malformed.jxl,file,,,,,,,,,,,,,,,,,message,0,0,0,Ошибка в формате файла,\"" +
+                                                  ToolRun::kMalformedReason + "\"\r\n"));
     EXPECT_EQ(Entries(folder), std::set<std::string>{"all.csv"});
 }
 

@@ -18,6 +18,10 @@
 
 namespace ToolRun {
 
+// The reason jxl-import gives for examples/malformed.jxl, a job cut short.
+inline const std::string kMalformedReason =
+    "not well-formed XML at line 18, column 1 (the end of the file): unexpected end of data";
+
 struct Result {
     int status = -1;
     std::string out;  // standard output, bytes as written

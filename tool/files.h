@@ -27,6 +27,10 @@ void GuardStandardStreams();
 // A file's bytes; false with "PATH: reason".
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* reason);
 
+// Why the file at `path` cannot be opened for reading, in the system's words, "is a folder"
+// for a folder; empty when it opens.
+std::string OpenFailure(const std::string& path);
+
 // Whether the path names anything at all.
 bool PathExists(const std::string& path);
 

@@ -159,6 +159,15 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
     return FileIdentity{static_cast<unsigned long long>(info.st_dev), static_cast<unsigned long long>(info.st_ino)};
 }
 
+std::string OpenFailure(const std::string& path) {
+    // A folder opens here; it is no file to read all the same. O_NONBLOCK: a named pipe's
+    // open would wait for a writer.
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return "is a folder";
+    const CFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    return file.IsOpen() ? std::string() : Host::SystemReason(LastSystemError());
+}
+
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* reason) {
     bytes->clear();
     const CFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));

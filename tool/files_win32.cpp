@@ -136,6 +136,14 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
                         (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
+std::string OpenFailure(const std::string& path) {
+    const std::wstring wide = Wide(path);
+    if (IsFolder(wide)) return "is a folder";
+    const CFileHandle file(::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.IsOpen() ? std::string() : Host::SystemReason(LastSystemError());
+}
+
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* reason) {
     bytes->clear();
     const std::wstring wide = Wide(path);

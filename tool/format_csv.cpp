@@ -7,8 +7,9 @@ namespace Tool {
 namespace {
 
 // The columns after the item's values, filled in the one row per file that follows the
-// file's items (kind "file").
-constexpr const char* kFileColumns[] = {"outcome", "stations", "observations", "points", "messages"};
+// file's items (kind "file"). "reasons" holds a line for each line of "messages": what the
+// tool found of why the file drew it, empty where nothing was found.
+constexpr const char* kFileColumns[] = {"outcome", "stations", "observations", "points", "messages", "reasons"};
 
 // A row per item, then a row per file with its outcome and counts.
 class CCsvFormat final : public CFormat {
@@ -61,9 +62,18 @@ public:
         for (const std::size_t count : {file.counts.stations, file.counts.observations, file.counts.points})
             (out += ',') += std::to_string(count);
         out += ',';
-        std::string messages;
-        for (const std::string& message : file.messages) (messages += messages.empty() ? "" : "\n") += message;
+        std::string messages, reasons;
+        for (std::size_t i = 0; i < file.messages.size(); ++i) {
+            if (i) {
+                messages += '\n';
+                reasons += '\n';
+            }
+            messages += file.messages[i];
+            reasons += file.reasons[i];
+        }
         Host::AppendCsvField(out, messages);
+        out += ',';
+        if (file.AnyReason()) Host::AppendCsvField(out, reasons);
         out += "\r\n";
         m_out.Write(out);
         m_out.Flush();  // a whole file's rows out before the next file is read

@@ -334,7 +334,12 @@ void CHtmlReport::AddFile(const ImportedFile& file) {
 
     if (!file.messages.empty()) {
         Put("<h3>Messages</h3>\n<ul class=\"messages\">");
-        for (const std::string& message : file.messages) Put("<li>" + EscapeHtml(VisibleText(message)) + "</li>");
+        for (std::size_t i = 0; i < file.messages.size(); ++i) {
+            std::string item = "<li>" + EscapeHtml(VisibleText(file.messages[i]));
+            if (!file.reasons[i].empty())
+                item += "<div class=\"reason\">Reason: " + EscapeHtml(VisibleText(file.reasons[i])) + "</div>";
+            Put(item + "</li>");
+        }
         Put("</ul>\n");
     }
 

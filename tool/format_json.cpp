@@ -72,6 +72,15 @@ public:
             if (i) out += ", ";
             Host::AppendJsonString(out, file.messages[i]);
         }
+        if (file.AnyReason()) {
+            // One for each message, null where none was found; only where there is one.
+            out += "],\n      \"reasons\": [";
+            for (std::size_t i = 0; i < file.reasons.size(); ++i) {
+                if (i) out += ", ";
+                if (file.reasons[i].empty()) out += "null";
+                else Host::AppendJsonString(out, file.reasons[i]);
+            }
+        }
         out += "],\n      \"progress\": [";
         for (std::size_t i = 0; i < file.progress.size(); ++i) {
             if (i) out += ", ";

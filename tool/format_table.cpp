@@ -148,7 +148,10 @@ public:
     void EndFile(const ImportedFile& file) override {
         std::string out = "  " + CountsText(file.counts) + "\n";
         if (file.result) out += "  result: " + std::to_string(*file.result) + "\n";
-        for (const std::string& message : file.messages) out += "  message: " + message + "\n";
+        for (std::size_t i = 0; i < file.messages.size(); ++i) {
+            out += "  message: " + file.messages[i] + "\n";
+            if (!file.reasons[i].empty()) out += "  reason: " + file.reasons[i] + "\n";
+        }
         const Outcome outcome = file.GetOutcome();
         if (outcome != Outcome::Ok) out += std::string("  outcome: ") + OutcomeName(outcome) + "\n";
         m_out.Write(out);

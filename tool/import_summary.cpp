@@ -50,6 +50,12 @@ Outcome ImportedFile::GetOutcome() const {
     return Outcome::Stopped;
 }
 
+bool ImportedFile::AnyReason() const {
+    for (const std::string& reason : reasons)
+        if (!reason.empty()) return true;
+    return false;
+}
+
 namespace {
 
 std::string Utf8(const CallEvent& event) { return Platform::ToUtf8(event.text); }
@@ -118,6 +124,10 @@ void CImportSummary::AddToCounts(const CallEvent& event) {
     }
 }
 
+void CImportSummary::SetReasons(std::vector<std::string> reasons) {
+    if (m_fileOpen) m_file.reasons = std::move(reasons);
+}
+
 void CImportSummary::Finish() {
     if (m_fileOpen) CloseFile();
     m_format.EndImport(m_totals);
@@ -175,6 +185,7 @@ void CImportSummary::CloseFile() {
     ++m_totals.files;
     m_totals.counts += m_file.counts;
     ++m_totals.outcomes[static_cast<std::size_t>(m_file.GetOutcome())];
+    m_file.reasons.resize(m_file.messages.size());  // one for each message
     m_format.EndFile(m_file);
     m_file.items.clear();
     m_file.items.shrink_to_fit();

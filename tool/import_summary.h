@@ -57,6 +57,9 @@ struct ItemCounts {
 struct ImportedFile {
     std::string path;  // as shown to the user: "-" for standard input
     std::vector<std::string> messages;
+    // What the tool found out of why the file drew each message (tool/reasons.h): as many
+    // as the messages once the file has ended, empty where nothing was found.
+    std::vector<std::string> reasons;
     std::optional<std::int32_t> result;  // SetResult
     std::vector<double> progress;
     ItemCounts counts;
@@ -68,6 +71,7 @@ struct ImportedFile {
     std::vector<ImportedItem> items;
 
     Outcome GetOutcome() const;
+    bool AnyReason() const;
 };
 
 struct ImportTotals {
@@ -105,6 +109,8 @@ public:
         : m_format(format), m_items(format.Items() || format.WholeFiles()), m_keepItems(format.WholeFiles()) {}
 
     void Add(const Host::CallEvent& event);
+    // The reasons for the open file's messages, before it ends.
+    void SetReasons(std::vector<std::string> reasons);
     // After Import: the last item and file end.
     void Finish();
 

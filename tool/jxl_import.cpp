@@ -17,6 +17,7 @@
 #include "tool/jxl_import_options.h"
 #include "tool/output.h"
 #include "tool/progress_bar.h"
+#include "tool/reasons.h"
 #include "tool/settings_file.h"
 
 #ifndef JXL_IMPORT_VERSION
@@ -42,15 +43,24 @@ private:
 };
 
 // Records like the library's receiver, and shows the import as it goes: the progress bar,
-// and each message as "PATH: message". The copy of standard input is shown as "-".
+// and at each file's end its messages as "PATH: message", each followed by what the tool
+// found of its reason as "PATH: reason: ...", which go to the summary too. The copy of
+// standard input is shown as "-".
 class CToolReceiver final : public Host::CRecordingReceiver {
 public:
-    CToolReceiver(Host::CallRecorder* recorder, CProgressBar* bar, Plugin::WString standardInputCopy)
-        : Host::CRecordingReceiver(recorder), m_bar(bar), m_standardInputCopy(std::move(standardInputCopy)) {}
+    // `paths` are the files in the order of the list, as the tool reads them.
+    CToolReceiver(Host::CallRecorder* recorder, CImportSummary& summary, CProgressBar* bar,
+                  Plugin::WString standardInputCopy, std::vector<std::string> paths, SectionSettings settings)
+        : Host::CRecordingReceiver(recorder), m_summary(summary), m_bar(bar),
+          m_standardInputCopy(std::move(standardInputCopy)), m_paths(std::move(paths)), m_settings(settings) {}
 
     void BeginFile(const Plugin::WChar* path) override {
+        EndFile();
         ++beganFiles;
         const bool standardInput = path && !m_standardInputCopy.empty() && m_standardInputCopy == path;
+        // The file the tool looks at again is the list's, when the plug-in names it.
+        m_listed = path && beganFiles <= m_paths.size() &&
+                   Platform::FileNameFromBytes(m_paths[beganFiles - 1]) == path;
         if (standardInput) path = WIDE("-");
         Host::CRecordingReceiver::BeginFile(path);
         m_path = path ? Platform::ToUtf8(path) : std::string();
@@ -58,20 +68,39 @@ public:
     }
     void ShowMessage(const Plugin::WChar* text) override {
         Host::CRecordingReceiver::ShowMessage(text);
-        m_bar->Print(m_path + ": " + (text ? Platform::ToUtf8(text) : std::string()));
+        m_messages.push_back(text ? Platform::ToUtf8(text) : std::string());
     }
     void SetProgress(float percent) override {
         Host::CRecordingReceiver::SetProgress(percent);
         m_bar->SetFilePercent(percent);
     }
 
+    // The file announced last has ended: its messages are shown with their reasons. Only
+    // then is a file looked at again, once the plug-in has let go of it.
+    void EndFile() {
+        if (m_messages.empty()) return;
+        std::vector<std::string> reasons = m_listed ? ReasonsFor(m_paths[beganFiles - 1], m_messages, m_settings)
+                                                    : std::vector<std::string>(m_messages.size());
+        for (std::size_t i = 0; i < m_messages.size(); ++i) {
+            m_bar->Print(m_path + ": " + m_messages[i]);
+            if (!reasons[i].empty()) m_bar->Print(m_path + ": reason: " + reasons[i]);
+        }
+        m_summary.SetReasons(std::move(reasons));
+        m_messages.clear();
+    }
+
     const std::string& CurrentPath() const { return m_path; }
     std::size_t beganFiles = 0;
 
 private:
+    CImportSummary& m_summary;
     CProgressBar* m_bar;
     Plugin::WString m_standardInputCopy;
+    std::vector<std::string> m_paths;
+    SectionSettings m_settings;
     std::string m_path;
+    bool m_listed = false;                // the file announced is the list's next one
+    std::vector<std::string> m_messages;  // the file's, shown when it ends
 };
 
 // Why the run would write over a file it reads, whichever paths name the two: a job being
@@ -147,21 +176,30 @@ HtmlRun HeldSettings(Plugin::IGroundBasedMIP* plugin, const Options& options) {
 // goes. An exception out of the plug-in ends the import; what came before it is shown.
 int Import(Plugin::IGroundBasedMIP* plugin, const Options& options, const CStandardInputCopy& standardInput,
            COutput& out) {
+    std::vector<std::string> readPaths;
     std::vector<Plugin::WString> paths;
-    for (const std::string& path : options.files)
-        paths.push_back(Platform::FileNameFromBytes(path == kStandardInput ? standardInput.Path() : path));
+    for (const std::string& path : options.files) {
+        readPaths.push_back(path == kStandardInput ? standardInput.Path() : path);
+        paths.push_back(Platform::FileNameFromBytes(readPaths.back()));
+    }
     const Plugin::WString standardInputCopy =
         standardInput.Path().empty() ? Plugin::WString() : Platform::FileNameFromBytes(standardInput.Path());
     Host::CFileList files(std::move(paths));
 
-    const std::unique_ptr<CFormat> format = MakeFormat(options.format, out, HeldSettings(plugin, options));
+    const HtmlRun run = HeldSettings(plugin, options);
+    SectionSettings sections;  // as the plug-in holds them, which decides what it asks of a file
+    for (const HtmlSetting& setting : run.settings) {
+        if (setting.key == "ParseFieldBookNode") sections.fieldBook = setting.on;
+        if (setting.key == "ParseReductionsNode") sections.reductions = setting.on;
+    }
+    const std::unique_ptr<CFormat> format = MakeFormat(options.format, out, run);
     CImportSummary summary(*format);
     CStreamingRecorder recorder(summary);
     int status = kImportedCleanly;
     {
         CProgressBar bar(options.files.size(), options.progress);
         out.AroundTerminalWrites([&bar] { bar.Hide(); }, [&bar] { bar.Show(); });
-        CToolReceiver receiver(&recorder, &bar, standardInputCopy);
+        CToolReceiver receiver(&recorder, summary, &bar, standardInputCopy, std::move(readPaths), sections);
         if (options.byteOrderMark) out.Write("\xEF\xBB\xBF");
         format->BeginImport();
         std::string failure;
@@ -172,6 +210,7 @@ int Import(Plugin::IGroundBasedMIP* plugin, const Options& options, const CStand
         } catch (...) {
             failure = "an unknown error";
         }
+        receiver.EndFile();
         summary.Finish();
         if (!failure.empty() || !summary.Totals().AllOk()) status = kFileNotOk;
         if (!failure.empty())

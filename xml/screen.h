@@ -1,5 +1,6 @@
 // A look over the text before RapidXML parses it, for what RapidXML itself handles
-// unsafely.
+// unsafely. The reader's, and jxl-import's when it asks RapidXML why a file was refused: it
+// must never hand RapidXML a text the reader would not.
 #pragma once
 
 #include <cstddef>
@@ -24,6 +25,12 @@ struct DocumentOutline {
     bool root = false;  // a top-level JOBFile
     bool fieldBook = false, reductions = false;
     std::vector<TextSpan> fieldBookChildren, reductionsChildren;
+
+    // For a refused text, what was refused and where: the '<' of the element one level too
+    // deep, or the '&' of the character reference.
+    enum class Refusal { None, Nesting, CharacterReference };
+    Refusal refusal = Refusal::None;
+    std::size_t refusedAt = 0;
 };
 
 enum class Screened {

@@ -1,9 +1,9 @@
-#include "reader/screen.h"
+#include "xml/screen.h"
 
 #include <cstdint>
 #include <string_view>
 
-#include "reader/xml.h"
+#include "xml/xml.h"
 
 namespace Reader {
 namespace {
@@ -90,6 +90,12 @@ private:
         }
     }
 
+    Step Refuse(DocumentOutline::Refusal refusal, const unsigned char* at) {
+        m_outline.refusal = refusal;
+        m_outline.refusedAt = Offset(at);
+        return Step::Reject;
+    }
+
     // On past `terminator`, which holds no zero byte: a compare stops at the text's end.
     bool SkipPast(std::string_view terminator) {
         for (;; ++m_p) {
@@ -134,6 +140,7 @@ private:
     // "&#" and digits. RapidXML sums the digits in an unsigned long, which wraps (at 32
     // bits on Windows), so a reference far above U+10FFFF could pass as a small one.
     Step CharacterReference() {
+        const unsigned char* const start = m_p;
         const bool hex = m_p[2] == 'x';
         m_p += hex ? 3 : 2;
         const unsigned base = hex ? 16 : 10;
@@ -141,10 +148,10 @@ private:
         for (unsigned char digit; (digit = Tables::lookup_digits[*m_p]) != 0xFF; ++m_p) {
             // RapidXML reads decimal digits through its hexadecimal table: "&#1a;" would
             // pass as U+0014 where it is a reference without its semicolon.
-            if (digit >= base) return Step::Reject;
+            if (digit >= base) return Refuse(DocumentOutline::Refusal::CharacterReference, start);
             if (code <= 0x10FFFF) code = code * base + digit;  // saturates above the limit
         }
-        if (code > 0x10FFFF) return Step::Reject;
+        if (code > 0x10FFFF) return Refuse(DocumentOutline::Refusal::CharacterReference, start);
         if (*m_p != ';') return Step::Stop;
         ++m_p;
         return Step::Continue;
@@ -194,7 +201,7 @@ private:
     }
 
     Step Element(const unsigned char* open) {
-        if (m_depth + 1 > kMaxNesting) return Step::Reject;
+        if (m_depth + 1 > kMaxNesting) return Refuse(DocumentOutline::Refusal::Nesting, open);
         const unsigned char* name = m_p;
         m_p = SkipName(m_p);
         if (m_p == name) return Step::Stop;
