@@ -625,23 +625,21 @@ public:
     void AddStationsAndLines() {
         // The backsight of each set-up: the names its backsight readings name. Every
         // observation from that set-up to such a name is on the line to the backsight.
-        std::set<std::pair<std::size_t, std::string>> backsights;
-        std::optional<std::size_t> station;
-        for (std::size_t i = 0; i < m_file.items.size(); ++i) {
-            const ImportedItem& item = m_file.items[i];
-            if (item.kind == ImportedItem::Kind::Station) station = i;
-            if (station && IsBacksightReading(item)) backsights.emplace(*station, item.name);
+        std::set<std::pair<const ImportedItem*, std::string>> backsights;
+        const ImportedItem* station = nullptr;
+        for (const ImportedItem& item : m_file.items) {
+            if (item.kind == ImportedItem::Kind::Station) station = &item;
+            if (station && IsBacksightReading(item)) backsights.emplace(station, item.name);
         }
         std::unordered_set<std::string> lines;
-        station.reset();
-        for (std::size_t i = 0; i < m_file.items.size(); ++i) {
-            const ImportedItem& item = m_file.items[i];
+        station = nullptr;
+        for (const ImportedItem& item : m_file.items) {
             if (item.kind == ImportedItem::Kind::Station) {
-                station = i;
+                station = &item;
                 AddStation(item.name);
             } else if (item.kind == ImportedItem::Kind::Observation && station) {
-                const std::string& from = m_file.items[*station].name;
-                const bool backsight = backsights.count({*station, item.name}) > 0;
+                const std::string& from = station->name;
+                const bool backsight = backsights.count({station, item.name}) > 0;
                 if (!OnLine(from, item.name)) continue;
                 ++m_counts->rays;
                 m_counts->backsightRays += backsight;
