@@ -92,14 +92,14 @@ struct OutcomeText {
 };
 
 const OutcomeText kOutcomes[] = {
-    {"ok", "the file was read to its end (progress 100) and drew no message"},
-    {"message", "the file was read to its end and drew at least one message; a badly formed file is one: "
-                "result \xE2\x88\x92" "1 and \xE2\x80\x9C\xD0\x9E\xD1\x88\xD0\xB8\xD0\xB1\xD0\xBA\xD0\xB0 \xD0\xB2 "
-                "\xD1\x84\xD0\xBE\xD1\x80\xD0\xBC\xD0\xB0\xD1\x82\xD0\xB5 \xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB\xD0\xB0\xE2\x80\x9D"},
-    {"cannot-open", "the file never reached progress 100, drew a message and no result \xE2\x88\x92" "1: it could "
-                    "not be opened"},
-    {"stopped", "the file never reached progress 100 otherwise: a failure stopped it (result \xE2\x88\x92" "1 and a "
-                "message), or the import ended inside it"},
+    {"ok", "the whole file was imported, with no message"},
+    {"message", "the file was read to its end and drew at least one message, as a badly formed file does: "
+                "\xE2\x80\x9C\xD0\x9E\xD1\x88\xD0\xB8\xD0\xB1\xD0\xBA\xD0\xB0 \xD0\xB2 "
+                "\xD1\x84\xD0\xBE\xD1\x80\xD0\xBC\xD0\xB0\xD1\x82\xD0\xB5 \xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB\xD0\xB0\xE2\x80\x9D"
+                "; what it gave before is shown"},
+    {"cannot-open", "the file could not be opened: nothing of it was imported"},
+    {"stopped", "the import of the file did not reach its end: a failure stopped it, or the import ended inside "
+                "it; what came before is shown"},
 };
 
 const char* OutcomeMeaning(const char* word) {
