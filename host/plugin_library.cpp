@@ -24,9 +24,10 @@ bool CPluginLibrary::Load(const std::string& path, std::string* error) {
     // for a relative path or a bare name along the system's search path, beside the
     // program first, where the default library lies.
     Plugin::WString wide = Platform::FromUtf8(path);
-    wchar_t full[32768];
-    const DWORD length = ::GetFullPathNameW(wide.c_str(), 32768, full, nullptr);
-    if (length > 0 && length < 32768) wide.assign(full, length);
+    const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    Plugin::WString full(size, L'\0');
+    const DWORD length = size ? ::GetFullPathNameW(wide.c_str(), size, &full[0], nullptr) : 0;
+    if (length > 0 && length < size) wide = full.substr(0, length);
     HMODULE module = ::LoadLibraryW(wide.c_str());
     if (!module) {
         // Words first: "error 126" alone tells a user nothing.
